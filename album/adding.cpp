@@ -1,0 +1,77 @@
+// Registering photos from the file pane into the photo list.
+#include "album/photoentry.h"
+#include "app/dirs.h"
+#include "app/main1.h"
+#include "app/panes.h"
+
+#include <QListWidget>
+
+namespace {
+
+const QString noPhoto = QStringLiteral("ファイルがないか、jpgファイルではありません。\n"
+                                       "jpgファイル以外を選択するには、shiftｷｰを押しながらボタンクリック！");
+
+bool shiftAlone(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ShiftModifier;
+}
+
+// Appends names to the photo list without passing its limit; returns how
+// many were appended and tells the user about any left out.
+int append(main1 &w, const QStringList &names)
+{
+    const int room = photoentry::maxEntries - w.List1->count();
+    const QStringList taken = names.size() > room ? names.first(qMax(room, 0)) : names;
+    {
+        const QSignalBlocker quiet(w.List1);
+        w.List1->addItems(taken);
+    }
+    if (taken.size() < names.size())
+        dirs::message(&w, QStringLiteral("写真リストに登録できるのは%1枚までです。\n%2個のファイルは登録しませんでした。")
+                              .arg(photoentry::maxEntries)
+                              .arg(names.size() - taken.size()));
+    return int(taken.size());
+}
+
+void replaceList(main1 &w, bool anyFile)
+{
+    {
+        const QSignalBlocker quiet(w.List1);
+        w.List1->clear();
+    }
+    const int added = append(w, photoentry::photosAmong(w.File1->names(), anyFile));
+    w.Label11_Click();
+    if (added == 0)
+        dirs::message(&w, noPhoto);
+}
+
+} // namespace
+
+void main1::connectPhotos()
+{
+    connect(Command2, &ReleaseButton::mouseReleased, this, &main1::Command2_MouseUp);
+    connect(Command3, &ReleaseButton::mouseReleased, this, &main1::Command3_MouseUp);
+}
+
+void main1::allselec()
+{
+    replaceList(*this, false);
+}
+
+void main1::Command2_MouseUp(Qt::KeyboardModifiers modifiers)
+{
+    replaceList(*this, shiftAlone(modifiers));
+    Label11_Click();
+}
+
+void main1::Command3_MouseUp(Qt::KeyboardModifiers modifiers)
+{
+    QStringList selected;
+    for (int i = 0; i < File1->count(); ++i)
+        if (File1->item(i)->isSelected())
+            selected.append(File1->item(i)->text());
+    const int added = append(*this, photoentry::photosAmong(selected, shiftAlone(modifiers)));
+    if (added == 0)
+        dirs::message(this, noPhoto);
+    Label11_Click();
+}

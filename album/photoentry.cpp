@@ -1,0 +1,51 @@
+#include "album/photoentry.h"
+
+namespace photoentry {
+
+QString fileName(const QString &entry)
+{
+    const qsizetype comma = entry.indexOf(u',');
+    return comma < 0 ? entry : entry.left(comma);
+}
+
+QString caption(const QString &entry)
+{
+    const qsizetype comma = entry.indexOf(u',');
+    return comma < 0 ? QString() : entry.mid(comma + 1);
+}
+
+bool hasCaption(const QString &entry)
+{
+    return entry.contains(u',');
+}
+
+QString withCaption(const QString &entry, const QString &caption)
+{
+    return fileName(entry) + u',' + caption;
+}
+
+bool isBlank(const QString &entry)
+{
+    for (QChar c : entry)
+        if (c != u' ')
+            return false;
+    return true;
+}
+
+bool isJpeg(const QString &name)
+{
+    return name.contains(QLatin1String(".jpg"), Qt::CaseInsensitive);
+}
+
+QStringList photosAmong(const QStringList &names, bool anyFile)
+{
+    if (anyFile)
+        return names;
+    QStringList out;
+    for (const QString &name : names)
+        if (isJpeg(name))
+            out.append(name);
+    return out;
+}
+
+} // namespace photoentry

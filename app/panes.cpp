@@ -1,0 +1,155 @@
+#include "app/panes.h"
+
+#include "fileops/fsname.h"
+
+#include <QDir>
+#include <QMouseEvent>
+#include <QStyle>
+
+#include <dirent.h>
+
+namespace {
+
+// A folder counts as readable when it can be opened for listing.
+bool canList(const QString &path)
+{
+    DIR *d = opendir(fsname::encode(path).constData());
+    if (!d)
+        return false;
+    closedir(d);
+    return true;
+}
+
+QString cleanAbsolute(const QString &path)
+{
+    QString p = QDir::cleanPath(path);
+    if (!p.startsWith(u'/'))
+        p = QDir::cleanPath(QDir::currentPath() + u'/' + p);
+    return p;
+}
+
+} // namespace
+
+DirList::DirList(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        changeTo(item->data(Qt::UserRole).toString());
+    });
+}
+
+bool DirList::changeTo(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QString p = cleanAbsolute(path);
+    if (!canList(p))
+        return false;
+    const bool changed = p != path_;
+    path_ = p;
+    refresh();
+    if (changed)
+        emit pathChanged(path_);
+    return true;
+}
+
+void DirList::refresh()
+{
+    clear();
+    if (path_.isEmpty())
+        return;
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QStringList parts = path_.split(u'/', Qt::SkipEmptyParts);
+    QString at = QStringLiteral("/");
+    auto add = [this](const QIcon &icon, const QString &text, const QString &target, int depth) {
+        auto *item = new QListWidgetItem(icon, QString(depth * 2, u' ') + text, this);
+        item->setData(Qt::UserRole, target);
+        return item;
+    };
+    QListWidgetItem *current = add(open, at, at, 0);
+    int depth = 1;
+    for (const QString &part : parts) {
+        at = fsname::join(at, part);
+        current = add(open, part, at, depth++);
+    }
+    for (const QString &sub : fsname::listDirs(path_))
+        add(closed, sub, fsname::join(path_, sub), depth);
+    setCurrentItem(current);
+    scrollToItem(current);
+}
+
+void DirList::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        emit rightPressed(event->globalPosition().toPoint());
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+FileList::FileList(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true);
+}
+
+void FileList::setPath(const QString &path)
+{
+    path_ = path;
+    refresh();
+}
+
+void FileList::refresh()
+{
+    setUpdatesEnabled(false);
+    clear();
+    if (!path_.isEmpty())
+        addItems(fsname::listFiles(path_));
+    setUpdatesEnabled(true);
+}
+
+QStringList FileList::names() const
+{
+    QStringList out;
+    out.reserve(count());
+    for (int i = 0; i < count(); ++i)
+        out.append(item(i)->text());
+    return out;
+}
+
+void FileList::mouseReleaseEvent(QMouseEvent *event)
+{
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton)
+        emit rightReleased(event->globalPosition().toPoint());
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLabel::mouseReleaseEvent(event);
+    emit released(event->button(), event->globalPosition().toPoint());
+}
+
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLabel::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+void ReleaseButton::mousePressEvent(QMouseEvent *event)
+{
+    pressed_ = true;
+    setDown(true);
+    event->accept();
+}
+
+void ReleaseButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    setDown(false);
+    event->accept();
+    if (wasPressed)
+        emit mouseReleased(event->modifiers());
+}

@@ -1,0 +1,91 @@
+// The small widgets main1 is built from where a plain Qt class lacks an event
+// the window needs.
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+// Directory list: the ancestors of the current folder, then its sub-folders.
+// A double-click or Enter on a folder opens it; setting the path from code
+// raises the change at once, as a user's choice does.
+class DirList : public QListWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString path READ path WRITE setPath NOTIFY pathChanged)
+public:
+    explicit DirList(QWidget *parent = nullptr);
+    QString path() const { return path_; }
+    void setPath(const QString &path) { changeTo(path); }
+    // Moves to path; false (and no change) when it cannot be read.
+    bool changeTo(const QString &path);
+    // Re-reads the sub-folders from disk.
+    void refresh();
+
+signals:
+    void pathChanged(const QString &path);
+    void rightPressed(const QPoint &globalPos);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    QString path_;
+};
+
+// File list: the regular files of one folder, bare names, natural order.
+class FileList : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit FileList(QWidget *parent = nullptr);
+    QString path() const { return path_; }
+    void setPath(const QString &path);
+    void refresh();
+    QStringList names() const;
+
+signals:
+    void rightReleased(const QPoint &globalPos);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QString path_;
+};
+
+// A label that reports mouse releases and double-clicks.
+class ClickLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void released(Qt::MouseButton button, const QPoint &globalPos);
+    void doubleClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+};
+
+// A button that acts on the release of any mouse button pressed on it and
+// reports the keys held at that moment; it has no keyboard action.
+class ReleaseButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+signals:
+    void mouseReleased(Qt::KeyboardModifiers modifiers);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool pressed_ = false;
+};

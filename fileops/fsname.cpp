@@ -1,0 +1,161 @@
+#include "fileops/fsname.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace fsname {
+
+QString decode(QByteArrayView raw)
+{
+    QString out;
+    out.reserve(raw.size());
+    const auto *p = reinterpret_cast<const uchar *>(raw.data());
+    const qsizetype n = raw.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const uchar b = p[i];
+        int len = 0;
+        char32_t c = 0;
+        if (b < 0x80) { len = 1; c = b; }
+        else if ((b & 0xE0) == 0xC0) { len = 2; c = b & 0x1F; }
+        else if ((b & 0xF0) == 0xE0) { len = 3; c = b & 0x0F; }
+        else if ((b & 0xF8) == 0xF0) { len = 4; c = b & 0x07; }
+        bool ok = len > 0 && i + len <= n;
+        for (int k = 1; ok && k < len; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                ok = false;
+            else
+                c = (c << 6) | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        static constexpr char32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (c < least[len] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF))
+            ok = false;
+        if (!ok) {
+            out.append(QChar(char16_t(0xDC00 | b)));
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out.append(QChar(QChar::highSurrogate(c)));
+            out.append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            out.append(QChar(char16_t(c)));
+        }
+        i += len;
+    }
+    return out;
+}
+
+QByteArray encode(const QString &name)
+{
+    QByteArray out;
+    out.reserve(name.size() * 3);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
+        if (u < 0xDC80 || u > 0xDCFF)
+            continue;
+        if (i > 0 && QChar::isHighSurrogate(name[i - 1].unicode()))
+            continue;
+        out += QStringView(name).mid(start, i - start).toUtf8();
+        out += char(u & 0xFF);
+        start = i + 1;
+    }
+    out += QStringView(name).mid(start).toUtf8();
+    return out;
+}
+
+bool isPlain(const QString &name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < name.size() && QChar::isLowSurrogate(name[i + 1].unicode())) {
+            ++i;
+            continue;
+        }
+        if (QChar::isSurrogate(u))
+            return false;
+    }
+    return true;
+}
+
+void sortNatural(QStringList &names)
+{
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Sort keys make a folder of tens of thousands of names cheap to order.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(names.size()));
+    for (const QString &name : names)
+        keys.push_back(collator.sortKey(name));
+    std::vector<qsizetype> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
+        return c != 0 ? c < 0 : names[a] < names[b];
+    });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (qsizetype i : order)
+        sorted.append(names[i]);
+    names = std::move(sorted);
+}
+
+namespace {
+
+QStringList list(const QString &dir, bool wantDirs)
+{
+    QStringList names;
+    DIR *d = opendir(encode(dir).constData());
+    if (!d)
+        return names;
+    const int fd = dirfd(d);
+    while (dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        bool isDir = e->d_type == DT_DIR;
+        bool isReg = e->d_type == DT_REG;
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st;
+            if (fstatat(fd, e->d_name, &st, 0) != 0)
+                continue;
+            isDir = S_ISDIR(st.st_mode);
+            isReg = S_ISREG(st.st_mode);
+        }
+        if (wantDirs ? isDir : isReg)
+            names.append(decode(QByteArrayView(e->d_name)));
+    }
+    closedir(d);
+    sortNatural(names);
+    return names;
+}
+
+} // namespace
+
+QStringList listFiles(const QString &dir)
+{
+    return list(dir, false);
+}
+
+QStringList listDirs(const QString &dir)
+{
+    return list(dir, true);
+}
+
+QString join(const QString &dir, const QString &name)
+{
+    return dir.endsWith(u'/') ? dir + name : dir + u'/' + name;
+}
+
+} // namespace fsname

@@ -1,0 +1,131 @@
+#include "testkit.h"
+
+#include "app/main1.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+
+namespace testkit {
+
+Sandbox::Sandbox() : oldCwd_(QDir::currentPath()), oldConfig_(qgetenv("XDG_CONFIG_HOME"))
+{
+    QDir().mkpath(dir_.path() + QStringLiteral("/config"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/config")));
+    QDir::setCurrent(folder(QStringLiteral("work")));
+}
+
+Sandbox::~Sandbox()
+{
+    QDir::setCurrent(oldCwd_);
+    qputenv("XDG_CONFIG_HOME", oldConfig_);
+}
+
+QString Sandbox::folder(const QString &name) const
+{
+    const QString p = dir_.path() + u'/' + name;
+    QDir().mkpath(p);
+    return p;
+}
+
+void Sandbox::touch(const QString &folder, const QStringList &names) const
+{
+    for (const QString &n : names) {
+        QFile f(folder + u'/' + n);
+        f.open(QIODevice::WriteOnly);
+        f.write(n.toUtf8());
+    }
+}
+
+Modals::Modals()
+{
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+    timer_.start();
+}
+
+QStringList Modals::texts() const
+{
+    QStringList out;
+    for (const Shown &s : shown)
+        out.append(s.text);
+    return out;
+}
+
+void Modals::poll()
+{
+    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+        menusOpened.append(menu->objectName());
+        const QString wanted = choices_.empty() ? QString() : choices_.front();
+        if (!choices_.empty())
+            choices_.pop_front();
+        QAction *chosen = nullptr;
+        for (QAction *a : menu->actions())
+            if (!wanted.isEmpty() && a->objectName() == wanted)
+                chosen = a;
+        if (chosen)
+            menu->setActiveAction(chosen);
+        // Closing first and triggering afterwards is what a click does.
+        menu->close();
+        if (chosen)
+            chosen->trigger();
+        return;
+    }
+    QWidget *modal = QApplication::activeModalWidget();
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        if (!box->isVisible())
+            return;
+        Shown s{box->windowTitle(), box->text(), box->icon(), {}};
+        for (QAbstractButton *b : box->buttons())
+            s.buttons.append(b->text());
+        shown.append(s);
+        QMessageBox::StandardButton want = QMessageBox::NoButton;
+        if (!answers_.empty()) {
+            want = answers_.front();
+            answers_.pop_front();
+        } else {
+            want = box->button(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
+        }
+        if (QAbstractButton *b = box->button(want))
+            b->click();
+        else
+            box->reject();
+        return;
+    }
+    if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        if (!dialog->isVisible())
+            return;
+        if (dialogs_.empty()) {
+            dialog->reject();
+            return;
+        }
+        auto handler = std::move(dialogs_.front());
+        dialogs_.pop_front();
+        handler(dialog);
+    }
+}
+
+std::function<void(QFileDialog *)> pick(const QString &path)
+{
+    return [path](QFileDialog *d) {
+        d->selectFile(path);
+        QMetaObject::invokeMethod(d, "accept");
+    };
+}
+
+QByteArray bytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::unique_ptr<main1> window()
+{
+    return std::make_unique<main1>();
+}
+
+} // namespace testkit

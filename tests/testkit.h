@@ -1,0 +1,81 @@
+// What the window tests share: an isolated settings store and folder per
+// test, and an answerer for the modal boxes, dialogs and pop-up menus the
+// window opens while a test drives it.
+#pragma once
+
+#include <QDir>
+#include <QMessageBox>
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class QFileDialog;
+class QMenu;
+class main1;
+
+namespace testkit {
+
+// A fresh settings store and a fresh working folder, removed afterwards.
+class Sandbox
+{
+public:
+    Sandbox();
+    ~Sandbox();
+    QString path() const { return dir_.path(); }
+    // A sub-folder of the sandbox, created on demand.
+    QString folder(const QString &name) const;
+    // Creates files with the given contents (empty when none given).
+    void touch(const QString &folder, const QStringList &names) const;
+
+private:
+    QTemporaryDir dir_;
+    QString oldCwd_;
+    QByteArray oldConfig_;
+};
+
+struct Shown
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+    QStringList buttons;
+};
+
+// Watches for modal widgets while alive. Message boxes are recorded and
+// answered (queued answers first, then OK or Yes); file dialogs and pop-up
+// menus go to queued handlers, or are cancelled / closed.
+class Modals : public QObject
+{
+public:
+    Modals();
+    void answer(QMessageBox::StandardButton button) { answers_.push_back(button); }
+    void onFileDialog(std::function<void(QFileDialog *)> handler) { dialogs_.push_back(std::move(handler)); }
+    // Chooses the pop-up item of that object name next time a menu opens.
+    void choose(const QString &actionName) { choices_.push_back(actionName); }
+    QList<Shown> shown;
+    QStringList texts() const;
+    QStringList menusOpened;
+
+private:
+    void poll();
+    QTimer timer_;
+    std::deque<QMessageBox::StandardButton> answers_;
+    std::deque<std::function<void(QFileDialog *)>> dialogs_;
+    std::deque<QString> choices_;
+};
+
+// Accepts a file dialog with the given full path.
+std::function<void(QFileDialog *)> pick(const QString &path);
+
+// Reads a whole file; empty when missing.
+QByteArray bytes(const QString &path);
+
+// The window, built as the program builds it.
+std::unique_ptr<main1> window();
+
+} // namespace testkit

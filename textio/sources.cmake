@@ -1,0 +1,3 @@
+target_sources(kamerio_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp ${CMAKE_CURRENT_LIST_DIR}/cp932.h
+  ${CMAKE_CURRENT_LIST_DIR}/textfile.cpp ${CMAKE_CURRENT_LIST_DIR}/textfile.h)
