@@ -1,5 +1,6 @@
 #include "app/main1.h"
 
+#include "app/about.h"
 #include "app/dirs.h"
 #include "app/panes.h"
 
@@ -150,7 +151,7 @@ void main1::buildLayout()
     Option1->setChecked(true);
     Text5 = make<QLineEdit>(Frame3, "Text5", 1440, 520, 9135, 270, QStringLiteral("http://"));
     Label16 = make<ClickLabel>(Frame3, "Label16", 1440, 840, 5895, 255,
-                               QStringLiteral("例　：　http://www.kamerio.jp/images/kabe.gif"));
+                               QStringLiteral("例　：　") + about::exampleBackground);
 
     // Folder browser.
     Drive1 = make<QComboBox>(c, "Drive1", 120, 2280, 3975, 300);
@@ -224,7 +225,7 @@ void main1::buildLayout()
     Frame4 = make<QGroupBox>(c, "Frame4", 120, 7320, 6735, 855, QStringLiteral("自分のＨＰ情報"));
     Label22 = make<QLabel>(Frame4, "Label22", 120, 255, 735, 255, QStringLiteral("戻るＵＲＬ"));
     Text9 = make<QLineEdit>(Frame4, "Text9", 960, 240, 5655, 270, QStringLiteral("http://"));
-    Label25 = make<ClickLabel>(Frame4, "Label25", 960, 555, 3015, 255, QStringLiteral("例　：　http://www.kamerio.jp/"));
+    Label25 = make<ClickLabel>(Frame4, "Label25", 960, 555, 3015, 255, QStringLiteral("例　：　") + about::homePage);
     Label14 = make<QLabel>(c, "Label14", 6960, 7320, 1815, 255, QStringLiteral("作成ﾌｧｲﾙ名を入れる"));
     Text4 = make<QLineEdit>(c, "Text4", 6960, 7560, 1815, 270, QStringLiteral("index.html"));
     Text4->setFont(mincho());
