@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/dirs.h"
 #include "app/panes.h"
+#include "screens/appicon.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -82,6 +83,7 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("main1"));
     setWindowTitle(QStringLiteral("Ｋａｍｅｒｉｏ"));
+    setWindowIcon(appicon::icon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFont(gothic());

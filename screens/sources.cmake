@@ -1,0 +1,9 @@
+target_sources(kamerio_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/previewlogic.cpp ${CMAKE_CURRENT_LIST_DIR}/previewlogic.h)
+target_sources(kamerio_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/preview.cpp ${CMAKE_CURRENT_LIST_DIR}/preview.h
+  ${CMAKE_CURRENT_LIST_DIR}/help1.cpp ${CMAKE_CURRENT_LIST_DIR}/help1.h
+  ${CMAKE_CURRENT_LIST_DIR}/frmabt.cpp ${CMAKE_CURRENT_LIST_DIR}/frmabt.h
+  ${CMAKE_CURRENT_LIST_DIR}/helpmenu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/appicon.cpp ${CMAKE_CURRENT_LIST_DIR}/appicon.h
+  ${CMAKE_CURRENT_LIST_DIR}/../resources/kamerio.qrc)

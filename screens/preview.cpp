@@ -1,0 +1,60 @@
+#include "screens/preview.h"
+
+#include "app/about.h"
+#include "app/dirs.h"
+#include "app/main1.h"
+#include "app/panes.h"
+#include "fileops/fsname.h"
+#include "screens/previewlogic.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+
+namespace preview {
+
+bool open(QWidget *parent, const QUrl &url)
+{
+    if (dirs::openExternal(url))
+        return true;
+    const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    dirs::message(parent, QStringLiteral("ブラウザを起動できませんでした。\n") + where);
+    return false;
+}
+
+} // namespace preview
+
+void main1::File1_DblClick()
+{
+    const QListWidgetItem *current = File1->currentItem();
+    const QString p = fsname::join(Dir1->path(), current ? current->text() : QString());
+    if (!previewlogic::isPage(p))
+        return;
+    preview::open(this, previewlogic::fileUrl(p));
+}
+
+void main1::Image1_DblClick()
+{
+    if (dirs::imgpath.isEmpty())
+        return;
+    preview::open(this, previewlogic::fileUrl(dirs::imgpath));
+}
+
+void main1::Label16_DblClick()
+{
+    Text5->setText(about::exampleBackground);
+    Option9->setChecked(true);
+}
+
+void main1::Label25_DblClick()
+{
+    Text9->setText(about::homePage);
+}
+
+void main1::connectPreview()
+{
+    connect(File1, &QListWidget::itemDoubleClicked, this, &main1::File1_DblClick);
+    connect(Image1, &ClickLabel::doubleClicked, this, &main1::Image1_DblClick);
+    connect(Label16, &ClickLabel::doubleClicked, this, &main1::Label16_DblClick);
+    connect(Label25, &ClickLabel::doubleClicked, this, &main1::Label25_DblClick);
+}
