@@ -32,7 +32,7 @@ helper1::helper1(QWidget *parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     // Takes the main window's Japanese face rather than the system default.
     setAttribute(Qt::WA_WindowPropagation);
-    resize(640, 360);
+    resize(680, 360);
 
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
