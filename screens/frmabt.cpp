@@ -130,5 +130,5 @@ void frmabt::sakusya()
                       QStringLiteral("インターネット接続"), QMessageBox::Warning)
         != QMessageBox::Yes)
         return;
-    preview::open(this, QUrl(about::homePage));
+    browse::open(this, QUrl(about::homePage));
 }

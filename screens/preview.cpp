@@ -11,7 +11,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-namespace preview {
+namespace browse {
 
 bool open(QWidget *parent, const QUrl &url)
 {
@@ -22,7 +22,7 @@ bool open(QWidget *parent, const QUrl &url)
     return false;
 }
 
-} // namespace preview
+} // namespace browse
 
 void main1::File1_DblClick()
 {
@@ -30,14 +30,14 @@ void main1::File1_DblClick()
     const QString p = fsname::join(Dir1->path(), current ? current->text() : QString());
     if (!previewlogic::isPage(p))
         return;
-    preview::open(this, previewlogic::fileUrl(p));
+    browse::open(this, previewlogic::fileUrl(p));
 }
 
 void main1::Image1_DblClick()
 {
     if (dirs::imgpath.isEmpty())
         return;
-    preview::open(this, previewlogic::fileUrl(dirs::imgpath));
+    browse::open(this, previewlogic::fileUrl(dirs::imgpath));
 }
 
 void main1::Label16_DblClick()

@@ -5,10 +5,10 @@
 
 class QWidget;
 
-namespace preview {
+namespace browse {
 
 // Opens url in a browser window; when no browser can be started, says so in a
 // message box over parent. Returns whether a browser took it.
 bool open(QWidget *parent, const QUrl &url);
 
-} // namespace preview
+} // namespace browse

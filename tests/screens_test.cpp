@@ -94,7 +94,7 @@ TEST(PageAddress, FileAddressesKeepTheExactName)
     EXPECT_EQ(previewlogic::fileUrl(odd).toEncoded(), QByteArray("file:///tmp/a%FF.html"));
 }
 
-TEST(Preview, FilePaneOpensOnlyPagesWithOneSeparator)
+TEST(BrowserPreview, FilePaneOpensOnlyPagesWithOneSeparator)
 {
     testkit::Sandbox box;
     Browser browser;
@@ -119,7 +119,7 @@ TEST(Preview, FilePaneOpensOnlyPagesWithOneSeparator)
     EXPECT_EQ(browser.opened.back(), expected.front());
 }
 
-TEST(Preview, FilePaneAtTheRootKeepsASingleSeparator)
+TEST(BrowserPreview, FilePaneAtTheRootKeepsASingleSeparator)
 {
     testkit::Sandbox box;
     Browser browser;
@@ -131,7 +131,7 @@ TEST(Preview, FilePaneAtTheRootKeepsASingleSeparator)
     EXPECT_EQ(browser.opened.front().toString(), QStringLiteral("file:///index.html"));
 }
 
-TEST(Preview, FilePaneOpensANameThatIsNotUtf8)
+TEST(BrowserPreview, FilePaneOpensANameThatIsNotUtf8)
 {
     testkit::Sandbox box;
     Browser browser;
@@ -148,7 +148,7 @@ TEST(Preview, FilePaneOpensANameThatIsNotUtf8)
     EXPECT_EQ(browser.opened.front().toEncoded(), "file://" + fsname::encode(dir).toPercentEncoding("/") + "/%FF.html");
 }
 
-TEST(Preview, ABrowserThatWillNotStartIsReported)
+TEST(BrowserPreview, ABrowserThatWillNotStartIsReported)
 {
     testkit::Sandbox box;
     Browser browser;
@@ -164,22 +164,26 @@ TEST(Preview, ABrowserThatWillNotStartIsReported)
     EXPECT_EQ(modals.shown[0].title, QStringLiteral("KAMERIO"));
 }
 
-TEST(Preview, PreviewImageOpensThePhotoOnceOneIsShown)
+TEST(BrowserPreview, PreviewImageOpensThePhotoOnceOneIsShown)
 {
     testkit::Sandbox box;
     Browser browser;
+    const QString dir = box.folder(QStringLiteral("写真"));
+    box.touch(dir, {QStringLiteral("p 1.jpg"), QStringLiteral("p2.jpg")});
     auto w = shownWindow();
+    ASSERT_TRUE(w->Dir1->changeTo(dir));
     QTest::mouseDClick(w->Image1, Qt::LeftButton);
     EXPECT_TRUE(browser.opened.isEmpty());
 
-    dirs::imgpath = box.path() + QStringLiteral("/work/写真 1.jpg");
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    ASSERT_EQ(w->List1->count(), 2);
+    w->List1->setCurrentRow(0);
     QTest::mouseDClick(w->Image1, Qt::LeftButton);
     ASSERT_EQ(browser.opened.size(), 1);
-    EXPECT_EQ(browser.opened.front().toLocalFile(), dirs::imgpath);
-    dirs::imgpath.clear();
+    EXPECT_EQ(browser.opened.front(), QUrl::fromLocalFile(dir + QStringLiteral("/p 1.jpg")));
 }
 
-TEST(Preview, ExampleLabelsFillTheirAddresses)
+TEST(BrowserPreview, ExampleLabelsFillTheirAddresses)
 {
     testkit::Sandbox box;
     auto w = shownWindow();
