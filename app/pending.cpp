@@ -2,7 +2,6 @@
 #include "app/main1.h"
 
 void main1::connectCaptions() {}
-void main1::connectGeneration() {}
 void main1::connectProject() {}
 void main1::connectFileTools() {}
 void main1::connectPreview() {}

@@ -94,6 +94,11 @@ void appendCharRef(QByteArray &out, char32_t c)
 
 } // namespace
 
+bool isTwin(char32_t c)
+{
+    return c < 0x10000 && twinOf(char16_t(c)) != c;
+}
+
 bool hasForm(char32_t c)
 {
     return c < 0x10000 && table()[c] != 0;
