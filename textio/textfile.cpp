@@ -13,8 +13,10 @@ bool save(const QString &path, const QByteArray &bytes, QString *error)
     // replace the old one.
     file.setDirectWriteFallback(false);
     bool ok = file.open(QIODevice::WriteOnly);
+    // The bytes wait in Qt's buffer; only the flush reaches the disk and can
+    // find it full, and commit() does not report a failed flush.
     if (ok)
-        ok = file.write(bytes) == bytes.size();
+        ok = file.write(bytes) == bytes.size() && file.flush();
     if (ok)
         ok = file.commit();
     else
