@@ -6,6 +6,8 @@
 #include "textio/cp932.h"
 #include "textio/textfile.h"
 
+#include <QStringBuilder>
+
 namespace page {
 namespace {
 
@@ -50,17 +52,15 @@ QString asText(const QString &name)
     return out;
 }
 
-void appendCell(QStringList &lines, const QString &entry, const Options &o, const QString &width)
+// widthAttribute is the same for every cell: empty, or " width=..." with the fixed width.
+void appendCell(QStringList &lines, const QString &entry, const QString &widthAttribute)
 {
     const QString name = photoentry::fileName(entry);
-    QString img = QStringLiteral("<td nowrap align=\"center\"><img src=\"") + imageAddress(name) +
-                  QStringLiteral("\" border=\"0\"");
-    if (o.fixedWidth)
-        img += QStringLiteral(" width=\"") + trimSpaces(width) + u'"';
-    lines.append(img + QStringLiteral("><br>"));
+    lines.append(QStringLiteral("<td nowrap align=\"center\"><img src=\"") % imageAddress(name) %
+                 QStringLiteral("\" border=\"0\"") % widthAttribute % QStringLiteral("><br>"));
     const QString caption = photoentry::caption(entry);
-    const QString shown = photoentry::isBlank(caption) ? asText(name) : caption;
-    lines.append(QStringLiteral("<FONT size=\"+1\"><b>") + shown + QStringLiteral("</FONT></td>"));
+    lines.append(QStringLiteral("<FONT size=\"+1\"><b>") % (photoentry::isBlank(caption) ? asText(name) : caption) %
+                 QStringLiteral("</FONT></td>"));
 }
 
 void appendPercent(QString &out, uchar byte)
@@ -128,6 +128,8 @@ Page compose(const Options &o, const QStringList &entries)
     p.width = o.fixedWidth && o.width.isEmpty() ? defaultWidth : o.width;
     const bool backLink = o.backLink.size() > backLinkAfter;
     const bool compact = (o.albumCount == 5 || o.albumCount == 6) && o.fixedWidth && isPrintWidth(p.width);
+    const QString widthAttribute =
+        o.fixedWidth ? QStringLiteral(" width=\"") % trimSpaces(p.width) % u'"' : QString();
 
     QStringList &l = p.lines;
     l.reserve(40 + entries.size() * 4);
@@ -152,10 +154,10 @@ Page compose(const Options &o, const QStringList &entries)
 
     for (qsizetype i = 0; i < entries.size(); i += 2) {
         l << QStringLiteral("<tr>");
-        appendCell(l, entries[i], o, p.width);
+        appendCell(l, entries[i], widthAttribute);
         l << gapCell;
         if (i + 1 < entries.size())
-            appendCell(l, entries[i + 1], o, p.width);
+            appendCell(l, entries[i + 1], widthAttribute);
         else
             l << gapCell;
         l << QStringLiteral("</tr>");

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 
 namespace cp932 {
@@ -85,11 +86,42 @@ const Table &table()
     return t;
 }
 
-void appendCharRef(QByteArray &out, char32_t c)
+// Appends the CP932 form of text to out. Albums run to megabytes, so the
+// bytes go straight into room made once, not one append at a time.
+void appendEncoded(QByteArray &out, QStringView text, Unmappable mode, QString *missing)
 {
-    out += "&#";
-    out += QByteArray::number(quint32(c));
-    out += ';';
+    const Table &t = table();
+    qsizetype at = out.size();
+    // Every character with a form takes at most two bytes per code unit.
+    out.resize(at + text.size() * 2);
+    char *p = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        char32_t c = u;
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
+            ++i;
+        }
+        const quint32 packed = c < 0x10000 ? t[c] : 0;
+        if (packed != 0) {
+            if ((packed >> 16) == 2)
+                p[at++] = char((packed >> 8) & 0xFF);
+            p[at++] = char(packed & 0xFF);
+            continue;
+        }
+        if (mode == Unmappable::CharRef) {
+            const QByteArray ref = "&#" + QByteArray::number(quint32(c)) + ';';
+            out.resize(out.size() + ref.size());
+            p = out.data();
+            memcpy(p + at, ref.constData(), size_t(ref.size()));
+            at += ref.size();
+        } else if (missing) {
+            const QString ch = QString::fromUcs4(&c, 1);
+            if (!missing->contains(ch))
+                *missing += ch;
+        }
+    }
+    out.resize(at);
 }
 
 } // namespace
@@ -106,31 +138,8 @@ bool hasForm(char32_t c)
 
 QByteArray encode(QStringView text, Unmappable mode, QString *missing)
 {
-    const Table &t = table();
     QByteArray out;
-    out.reserve(text.size() * 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        char32_t c = u;
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            ++i;
-        }
-        const quint32 packed = c < 0x10000 ? t[c] : 0;
-        if (packed != 0) {
-            if ((packed >> 16) == 2)
-                out += char((packed >> 8) & 0xFF);
-            out += char(packed & 0xFF);
-            continue;
-        }
-        if (mode == Unmappable::CharRef) {
-            appendCharRef(out, c);
-        } else if (missing) {
-            const QString ch = QString::fromUcs4(&c, 1);
-            if (!missing->contains(ch))
-                *missing += ch;
-        }
-    }
+    appendEncoded(out, text, mode, missing);
     return out;
 }
 
@@ -169,7 +178,7 @@ QByteArray encodeLines(const QStringList &lines, Unmappable mode, QString *missi
         size += line.size() * 2 + 2;
     out.reserve(size);
     for (const QString &line : lines) {
-        out += encode(line, mode, missing);
+        appendEncoded(out, line, mode, missing);
         out += "\r\n";
     }
     return out;
