@@ -1,9 +1,6 @@
 // Wiring of the parts of main1 that are still being built.
 #include "app/main1.h"
 
-void main1::connectCaptions() {}
 void main1::connectProject() {}
-void main1::connectFileTools() {}
 void main1::connectPreview() {}
 void main1::connectHelp() {}
-void main1::dirnchg_Click() {}
