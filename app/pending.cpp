@@ -3,7 +3,6 @@
 
 void main1::connectCaptions() {}
 void main1::connectGeneration() {}
-void main1::connectProject() {}
 void main1::connectFileTools() {}
 void main1::connectPreview() {}
 void main1::connectHelp() {}
