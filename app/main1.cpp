@@ -39,7 +39,7 @@ W *make(QWidget *parent, const char *name, int left, int top, int width, int hei
 QFont face(const char *family, bool bold = false)
 {
     QFont f{QString::fromLatin1(family)};
-    f.setPixelSize(12);
+    f.setPixelSize(11);
     f.setBold(bold);
     return f;
 }
@@ -230,13 +230,13 @@ void main1::buildLayout()
     Text4 = make<QLineEdit>(c, "Text4", 6960, 7560, 1815, 270, QStringLiteral("index.html"));
     Text4->setFont(mincho());
     Check4 = make<QCheckBox>(c, "Check4", 6960, 7920, 1815, 255, QStringLiteral("20個ずつ分割作成"));
-    Command8 = make<QPushButton>(c, "Command8", 8880, 7200, 1935, 495);
+    Command8 = make<CaptionButton>(c, "Command8", 8880, 7200, 1935, 495);
     Command4 = make<QPushButton>(c, "Command4", 8880, 7800, 1935, 375, QStringLiteral("詳細 html 作成"));
     Command4->setFont(mincho());
 
     // Enter on a focused button presses it, as the caption workflow and the
     // presets expect.
-    for (QPushButton *b : {Command12, Command13, Command7, Command5, Command6, Command9, Command10, Command11,
+    for (QPushButton *b : std::initializer_list<QPushButton *>{Command12, Command13, Command7, Command5, Command6, Command9, Command10, Command11,
                            Command8, Command4})
         b->setAutoDefault(true);
     // A grey box (set from a stored value) turns into an ordinary one at the
@@ -251,6 +251,7 @@ void main1::buildLayout()
         o->installEventFilter(this);
 
     setTabOrder(Dir1, File1);
+    fitCaptions(client);
 }
 
 void main1::buildMenus()

@@ -6,6 +6,7 @@
 
 #include <map>
 
+class CaptionButton;
 class ClickLabel;
 class DirList;
 class FileList;
@@ -105,7 +106,8 @@ public:
     DirList *Dir1;
     FileList *File1;
     QPushButton *Command12, *Command13, *Command7, *Command5, *Command6, *Command9, *Command10, *Command11,
-        *Command8, *Command4;
+        *Command4;
+    CaptionButton *Command8;
     ReleaseButton *Command2, *Command3;
     QCheckBox *Check3, *Check2, *Check1, *Check4;
     QListWidget *List1, *List2, *List3;

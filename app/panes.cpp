@@ -2,9 +2,12 @@
 
 #include "fileops/fsname.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <dirent.h>
 
@@ -28,7 +31,40 @@ QString cleanAbsolute(const QString &path)
     return p;
 }
 
+bool clipped(const QWidget *w)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(w)) {
+        if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
+            return false;
+        const int frame = 2 * label->frameWidth();
+        if (label->wordWrap())
+            return label->heightForWidth(label->width()) > label->height() - frame - 2;
+        return label->fontMetrics().horizontalAdvance(label->text()) > label->width() - frame;
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(w)) {
+        if (button->text().isEmpty())
+            return false;
+        const QSize hint = button->sizeHint();
+        return hint.width() > button->width() + (qobject_cast<const QPushButton *>(w) ? 4 : 0);
+    }
+    return false;
+}
+
 } // namespace
+
+void fitCaptions(QWidget *root)
+{
+    const QList<QWidget *> widgets = root->findChildren<QWidget *>();
+    for (QWidget *w : widgets) {
+        if (!qobject_cast<QLabel *>(w) && !qobject_cast<QAbstractButton *>(w))
+            continue;
+        QFont f = w->font();
+        while (clipped(w) && f.pixelSize() > 9) {
+            f.setPixelSize(f.pixelSize() - 1);
+            w->setFont(f);
+        }
+    }
+}
 
 DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
@@ -152,4 +188,13 @@ void ReleaseButton::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
     if (wasPressed)
         emit mouseReleased(event->modifiers());
+}
+
+void CaptionButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.replace(u'\r', u'\n');
+    painter.drawControl(QStyle::CE_PushButton, option);
 }

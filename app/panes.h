@@ -7,6 +7,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
+// Shrinks the font of every label, button and check box under root whose
+// caption would otherwise be clipped by the fixed place it stands in.
+void fitCaptions(QWidget *root);
+
 // Directory list: the ancestors of the current folder, then its sub-folders.
 // A double-click or Enter on a folder opens it; setting the path from code
 // raises the change at once, as a user's choice does.
@@ -69,6 +73,17 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+};
+
+// A button whose caption may hold a carriage return, drawn as a line break.
+class CaptionButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // A button that acts on the release of any mouse button pressed on it and

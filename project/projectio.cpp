@@ -26,8 +26,9 @@ std::array<QRadioButton *, 9> options(const main1 &w)
 
 // Qt's own dialog rather than the desktop's, so that it behaves the same
 // everywhere; no overwrite question and no suffix, as the commands expect.
-// Returns the chosen full path, or "" after a cancel.
-QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder, const QString &name)
+// The open dialog proposes no name: its first filter already shows the
+// ".txt" files. Returns the chosen full path, or "" after a cancel.
+QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder, const QString &name = QString())
 {
     QFileDialog d(&w);
     d.setObjectName(QStringLiteral("cob1"));
@@ -36,7 +37,8 @@ QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder
     d.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     d.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
     d.setDirectory(folder);
-    d.selectFile(name);
+    if (!name.isEmpty())
+        d.selectFile(name);
     if (d.exec() != QDialog::Accepted)
         return QString();
     return d.selectedFiles().value(0);
@@ -145,7 +147,7 @@ void main1::fsave_Click()
 void main1::fload_Click()
 {
     dirs::setCurrentDir(Dir1->path());
-    const QString path = chooseFile(*this, QFileDialog::AcceptOpen, Dir1->path(), QStringLiteral("*.txt"));
+    const QString path = chooseFile(*this, QFileDialog::AcceptOpen, Dir1->path());
     if (path.size() < 4)
         return;
     {

@@ -1,18 +1,481 @@
 #include "testkit.h"
 
+#include "app/dirs.h"
+#include "app/dirslogic.h"
 #include "app/main1.h"
 #include "app/panes.h"
+#include "fileops/fsname.h"
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStorageInfo>
+#include <QTest>
 
-TEST(StartUp, FirstRunShowsTheLaunchFolderEverywhere)
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+QString stored(const char *key)
+{
+    QSettings s(QStringLiteral("kamerio"), QStringLiteral("kamerio"));
+    return s.value(QStringLiteral("startup/") + QLatin1String(key)).toString();
+}
+
+void store(const char *key, const QString &value)
+{
+    QSettings s(QStringLiteral("kamerio"), QStringLiteral("kamerio"));
+    s.setValue(QStringLiteral("startup/") + QLatin1String(key), value);
+}
+
+QStringList entries(const main1 &w)
+{
+    QStringList out;
+    for (int i = 0; i < w.List1->count(); ++i)
+        out.append(w.List1->item(i)->text());
+    return out;
+}
+
+// Opens the folder item of the directory pane the way a user does: a double-click.
+void doubleClickFolder(main1 &w, const QString &name)
+{
+    const auto items = w.Dir1->findItems(name, Qt::MatchEndsWith);
+    ASSERT_FALSE(items.isEmpty()) << name.toStdString();
+    const QRect r = w.Dir1->visualItemRect(items.first());
+    QTest::mouseDClick(w.Dir1->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+const QString noPhoto = QStringLiteral("ファイルがないか、jpgファイルではありません。\n"
+                                       "jpgファイル以外を選択するには、shiftｷｰを押しながらボタンクリック！");
+
+} // namespace
+
+TEST(StartUp, FirstRunShowsTheLaunchFolderEverywhereAndCloseStoresBothKeys)
+{
+    testkit::Sandbox box;
+    const QString here = QDir::currentPath();
+    {
+        auto w = testkit::window();
+        EXPECT_EQ(w->Dir1->path(), here);
+        EXPECT_EQ(w->File1->path(), here);
+        EXPECT_EQ(w->Label1->text(), here);
+        EXPECT_EQ(w->Check2->checkState(), Qt::Unchecked);
+        EXPECT_EQ(w->Label11->text(), QStringLiteral("0"));
+        EXPECT_EQ(w->Command8->text(), QStringLiteral("初心者用\r全自動 html 作成"));
+        w->close();
+    }
+    EXPECT_EQ(stored("firstdir"), here);
+    EXPECT_EQ(stored("ban"), QStringLiteral("0"));
+}
+
+TEST(StartUp, StoredFolderAndWidthFlagComeBack)
+{
+    testkit::Sandbox box;
+    const QString photos = box.folder(QStringLiteral("写真 2004"));
+    box.touch(photos, {QStringLiteral("a.jpg")});
+    store("firstdir", photos);
+    store("ban", QStringLiteral("1"));
+    auto w = testkit::window();
+    EXPECT_EQ(w->Label1->text(), photos);
+    EXPECT_EQ(w->Dir1->path(), photos);
+    EXPECT_EQ(w->File1->names(), QStringList{QStringLiteral("a.jpg")});
+    EXPECT_EQ(dirs::currentDir(), photos);
+    EXPECT_EQ(w->Check2->checkState(), Qt::Checked);
+    w->Check2->click();
+    w->close();
+    EXPECT_EQ(stored("ban"), QStringLiteral("0"));
+}
+
+TEST(StartUp, WidthFlagTakesOnlyWhatACheckBoxAccepts)
+{
+    const struct { const char *stored; Qt::CheckState state; } cases[] = {
+        {"abc", Qt::Unchecked}, {"7", Qt::Unchecked}, {"1", Qt::Checked}, {"0", Qt::Unchecked},
+        {"2", Qt::PartiallyChecked}, {"1.5", Qt::PartiallyChecked}, {"0.5", Qt::Unchecked},
+        {" 1x", Qt::Checked}, {"99999", Qt::Unchecked}, {"-1", Qt::Unchecked}, {"", Qt::Unchecked},
+    };
+    for (const auto &c : cases) {
+        testkit::Sandbox box;
+        store("ban", QString::fromLatin1(c.stored));
+        auto w = testkit::window();
+        EXPECT_EQ(w->Check2->checkState(), c.state) << c.stored;
+    }
+}
+
+TEST(StartUp, MissingStoredFolderFallsBackToTheLaunchFolder)
+{
+    testkit::Sandbox box;
+    store("firstdir", box.path() + QStringLiteral("/gone"));
+    auto w = testkit::window();
+    EXPECT_EQ(w->Dir1->path(), QDir::currentPath());
+    EXPECT_EQ(w->Label1->text(), w->Dir1->path());
+}
+
+TEST(StartUp, ExitStoresNothingSoTheNextStartShowsTheLastClosedFolder)
+{
+    testkit::Sandbox box;
+    const QString first = box.folder(QStringLiteral("first"));
+    const QString second = box.folder(QStringLiteral("second"));
+    {
+        auto w = testkit::window();
+        w->Dir1->changeTo(first);
+        w->close();
+    }
+    {
+        auto w = testkit::window();
+        EXPECT_EQ(w->Dir1->path(), first);
+        w->Dir1->changeTo(second);
+        w->Check2->setChecked(true);
+        w->eexit->trigger();
+    }
+    auto w = testkit::window();
+    EXPECT_EQ(w->Dir1->path(), first);
+    EXPECT_EQ(w->Check2->checkState(), Qt::Unchecked);
+}
+
+TEST(Layout, WindowAndControlsStandWhereTheyBelong)
 {
     testkit::Sandbox box;
     auto w = testkit::window();
-    const QString here = QDir::currentPath();
-    EXPECT_EQ(w->Dir1->path(), here);
-    EXPECT_EQ(w->File1->path(), here);
-    EXPECT_EQ(w->Label1->text(), here);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    EXPECT_EQ(w->pos(), QPoint(27, 27));
+    EXPECT_EQ(w->centralWidget()->size(), QSize(727, 550));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Ｋａｍｅｒｉｏ"));
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(QApplication::focusWidget(), w->Dir1);
+
+    const struct { const char *name; int l, t, wd, h; } places[] = {
+        {"Label3", 120, 60, 3255, 375}, {"Text6", 7080, 120, 3735, 270}, {"Label1", 2160, 600, 8655, 255},
+        {"Frame3", 120, 1080, 10695, 1095}, {"Option9", 120, 540, 1215, 255}, {"Text5", 1440, 520, 9135, 270},
+        {"Drive1", 120, 2280, 3975, 300}, {"Dir1", 120, 2640, 2295, 3870}, {"File1", 2520, 2640, 1575, 3345},
+        {"Command12", 120, 6600, 1095, 255}, {"Check3", 120, 6960, 2535, 375}, {"Frame1", 4200, 2280, 2055, 1335},
+        {"Command7", 120, 960, 1815, 255}, {"List1", 4200, 4740, 2055, 1470}, {"Image1", 6360, 3840, 4395, 3300},
+        {"Text2", 2520, 6660, 975, 270}, {"Combo1", 3600, 6640, 495, 300}, {"Frame4", 120, 7320, 6735, 855},
+        {"Text9", 960, 240, 5655, 270}, {"Command8", 8880, 7200, 1935, 495}, {"Command4", 8880, 7800, 1935, 375},
+    };
+    auto px = [](int twips) { return (twips + 7) / 15; };
+    for (const auto &p : places) {
+        auto *c = w->findChild<QWidget *>(QLatin1String(p.name));
+        ASSERT_NE(c, nullptr) << p.name;
+        EXPECT_EQ(c->geometry(), QRect(px(p.l), px(p.t), px(p.wd), px(p.h))) << p.name;
+    }
+    EXPECT_EQ(w->Command2->parentWidget(), w->Frame1);
+    EXPECT_EQ(w->Option5->parentWidget(), w->Frame3);
+    EXPECT_EQ(w->Label25->parentWidget(), w->Frame4);
+    EXPECT_TRUE(w->Option1->isChecked());
+    EXPECT_TRUE(w->Check3->isChecked());
+    EXPECT_FALSE(w->List2->isVisible());
+    EXPECT_FALSE(w->List3->isVisible());
+    EXPECT_EQ(w->Text4->text(), QStringLiteral("index.html"));
+    EXPECT_EQ(w->Combo1->currentText(), QStringLiteral("2"));
+    EXPECT_EQ(w->Option2->palette().color(QPalette::Window), QColor(128, 255, 255));
+    EXPECT_EQ(w->List1->palette().color(QPalette::Base), QColor(255, 255, 192));
+
+    const QStringList menuItems = {"fsave", "fload", "eexit", "easykotu", "syoukotu", "jyouhou", "list1del",
+                                   "zenclr", "list1can", "file1rmusup", "kousin", "dirnchg", "clpchgdir",
+                                   "dir1clkn", "rclkdir"};
+    for (const QString &name : menuItems)
+        EXPECT_NE(w->findChild<QAction *>(name), nullptr) << name.toStdString();
+    QStringList bar;
+    for (QAction *a : w->menuBar()->actions())
+        bar.append(a->text());
+    EXPECT_EQ(bar, QStringList({"ファイル", "ソフト情報"}));
+}
+
+TEST(FolderBrowser, EveryDirectoryChangeKeepsPanesLabelAndCurrentFolderInStep)
+{
+    testkit::Sandbox box;
+    const QString sub = box.folder(QStringLiteral("work/sub"));
+    box.touch(QDir::currentPath(), {QStringLiteral("a.jpg"), QStringLiteral("b.jpg")});
+    box.touch(sub, {QStringLiteral("c.jpg")});
+    auto w = testkit::window();
+    w->allselec();
+    ASSERT_EQ(w->List1->count(), 2);
+    w->Image1->setPixmap(QPixmap(4, 4));
+
+    // A single click only highlights; a double-click opens.
+    const auto items = w->Dir1->findItems(QStringLiteral("sub"), Qt::MatchEndsWith);
+    ASSERT_EQ(items.size(), 1);
+    QTest::mouseClick(w->Dir1->viewport(), Qt::LeftButton, {}, w->Dir1->visualItemRect(items.first()).center());
+    EXPECT_NE(w->Dir1->path(), sub);
+    doubleClickFolder(*w, QStringLiteral("sub"));
+    EXPECT_EQ(w->Dir1->path(), sub);
+    EXPECT_EQ(w->File1->path(), sub);
+    EXPECT_EQ(w->Label1->text(), sub);
+    EXPECT_EQ(dirs::currentDir(), sub);
+    EXPECT_EQ(w->List1->count(), 0);
+    EXPECT_TRUE(w->Image1->pixmap().isNull());
+    EXPECT_EQ(w->Label11->text(), QStringLiteral("0"));
+
+    // With Check3 clear the list stays, and the count still follows.
+    w->allselec();
+    w->Check3->click();
+    w->Dir1->setPath(box.path());
+    EXPECT_EQ(entries(*w), QStringList{QStringLiteral("c.jpg")});
+    EXPECT_EQ(w->Label11->text(), QStringLiteral("1"));
+    EXPECT_EQ(w->Label1->text(), box.path());
+
+    // A folder that cannot be read leaves every pane where it was.
+    EXPECT_FALSE(w->Dir1->changeTo(box.path() + QStringLiteral("/missing")));
+    EXPECT_EQ(w->Dir1->path(), box.path());
+    EXPECT_EQ(w->Label1->text(), box.path());
+}
+
+TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    const QString home = w->drive();
+    int other = -1;
+    for (int i = 0; i < w->Drive1->count(); ++i)
+        if (w->Drive1->itemData(i).toString() != home)
+            other = i;
+    if (other < 0)
+        GTEST_SKIP() << "only one mounted volume here";
+    const QString otherRoot = w->Drive1->itemData(other).toString();
+    const QString start = w->Dir1->path();
+    w->Drive1->setCurrentIndex(other);
+    EXPECT_TRUE(w->Dir1->path().startsWith(otherRoot));
+    EXPECT_EQ(w->Label1->text(), w->Dir1->path());
+    EXPECT_EQ(dirs::currentDir(), w->Dir1->path());
+    w->Drive1->setCurrentIndex(w->Drive1->findData(home));
+    EXPECT_EQ(w->Dir1->path(), start);
+}
+
+TEST(FolderBrowser, PopupMenusOpenFromTheirControlsAndRefreshThePanes)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    testkit::Modals modals;
+
+    box.touch(QDir::currentPath(), {QStringLiteral("new.jpg")});
+    QDir().mkdir(QStringLiteral("newdir"));
+    EXPECT_TRUE(w->File1->names().isEmpty());
+
+    modals.choose(QStringLiteral("file1rmusup"));
+    QTest::mouseClick(w->File1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(w->File1->names(), QStringList{QStringLiteral("new.jpg")});
+
+    modals.choose(QStringLiteral("kousin"));
+    QTest::mousePress(w->Dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(w->Dir1->findItems(QStringLiteral("newdir"), Qt::MatchEndsWith).isEmpty());
+
+    // Label1 offers its menu for the left button as well as the right one.
+    QTest::mouseClick(w->Label1, Qt::LeftButton);
+    QTest::mouseClick(w->Label1, Qt::RightButton);
+    EXPECT_EQ(modals.menusOpened, QStringList({"r1clk", "dir1clk", "rclkkijyu", "rclkkijyu"}));
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
+{
+    testkit::Sandbox box;
+    const QString target = box.folder(QStringLiteral("photos/trip"));
+    auto w = testkit::window();
+    w->show();
+    testkit::Modals modals;
+
+    QGuiApplication::clipboard()->setText(target + u'/');
+    modals.choose(QStringLiteral("rclkdir"));
+    QTest::mouseClick(w->Label1, Qt::RightButton);
+    EXPECT_EQ(w->Dir1->path(), target);
+    EXPECT_EQ(w->File1->path(), target);
+    EXPECT_EQ(dirs::currentDir(), target);
+    EXPECT_EQ(w->Label1->text(), target + u'/');
+
+    const QString before = w->Label1->text();
+    QGuiApplication::clipboard()->setText(box.path() + QStringLiteral("/nothing here"));
+    modals.choose(QStringLiteral("clpchgdir"));
+    QTest::mousePress(w->Dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(w->Label1->text(), before);
+    EXPECT_EQ(w->Dir1->path(), target);
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].text, box.path() + QStringLiteral("/nothing here のﾃﾞｨﾚｸﾄﾘはありません"));
+    EXPECT_EQ(modals.shown[0].title, QStringLiteral("KAMERIO"));
+    EXPECT_EQ(modals.shown[0].buttons.size(), 1);
+
+    for (const QString &network : {QStringLiteral("\\\\server\\share\\photos"), QStringLiteral("//server/photos"),
+                                   QStringLiteral("smb://server/photos")}) {
+        QGuiApplication::clipboard()->setText(network);
+        dirs::clipchdir(*w);
+        EXPECT_EQ(w->Dir1->path(), target);
+        EXPECT_EQ(w->Label1->text(), before);
+    }
+    ASSERT_EQ(modals.shown.size(), 4);
+    EXPECT_EQ(modals.shown[3].text, QStringLiteral("直のネットワークドライブには、対応しておりません。"
+                                                   "ドライブ名を割り当て、ドライブ名にて指定して下さい。"));
+
+    QGuiApplication::clipboard()->setText(QUrl::fromLocalFile(box.path()).toString());
+    dirs::clipchdir(*w);
+    EXPECT_EQ(w->Dir1->path(), box.path());
+}
+
+TEST(FolderBrowser, DesktopAndFileManagerButtons)
+{
+    testkit::Sandbox box;
+    const QString desk = box.folder(QStringLiteral("デスクトップ"));
+    {
+        QFile dirsFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/user-dirs.dirs"));
+        ASSERT_TRUE(dirsFile.open(QIODevice::WriteOnly));
+        dirsFile.write(QStringLiteral("XDG_DESKTOP_DIR=\"%1\"\n").arg(desk).toUtf8());
+    }
+    QList<QUrl> opened;
+    bool works = true;
+    dirs::setOpener([&](const QUrl &url) { opened.append(url); return works; });
+    auto w = testkit::window();
+    testkit::Modals modals;
+    w->Command12->click();
+    EXPECT_EQ(w->Dir1->path(), desk);
+    EXPECT_EQ(w->Label1->text(), desk);
+
+    w->Command13->click();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(desk));
+    works = false;
+    w->Command13->click();
+    EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("ファイルマネージャを起動できませんでした。")});
+    dirs::setOpener(nullptr);
+}
+
+TEST(AddingPhotos, AllFilesWithAndWithoutShift)
+{
+    testkit::Sandbox box;
+    box.touch(QDir::currentPath(), {"IMG_01.JPG", "b.jpeg", "c.gif", "a.jpg.bak", "x.jpgz"});
+    auto w = testkit::window();
+    w->show();
+    testkit::Modals modals;
+
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    EXPECT_EQ(entries(*w), QStringList({"a.jpg.bak", "IMG_01.JPG", "x.jpgz"}));
+    EXPECT_EQ(w->Label11->text(), QStringLiteral("3"));
+
+    QTest::mouseClick(w->Command2, Qt::RightButton, Qt::ShiftModifier);
+    EXPECT_EQ(entries(*w), QStringList({"a.jpg.bak", "b.jpeg", "c.gif", "IMG_01.JPG", "x.jpgz"}));
+    EXPECT_EQ(w->Label11->text(), QStringLiteral("5"));
+    EXPECT_EQ(w->List1->currentRow(), -1);
+
+    // Shift with Ctrl is not Shift alone; the keyboard never registers.
+    QTest::mouseClick(w->Command2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(w->List1->count(), 3);
+    w->Command2->setFocus();
+    QTest::keyClick(w->Command2, Qt::Key_Space);
+    w->Command2->click();
+    EXPECT_EQ(w->List1->count(), 3);
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(AddingPhotos, SelectedFilesAppendAndRepeat)
+{
+    testkit::Sandbox box;
+    box.touch(QDir::currentPath(), {"p1.jpg", "p2.jpg", "notes.txt"});
+    auto w = testkit::window();
+    w->show();
+    testkit::Modals modals;
+    w->List1->addItem(QStringLiteral("old.jpg,kept"));
+
+    for (int i = 0; i < w->File1->count(); ++i)
+        w->File1->item(i)->setSelected(w->File1->item(i)->text() != QLatin1String("p1.jpg"));
+    QTest::mouseClick(w->Command3, Qt::LeftButton);
+    QTest::mouseClick(w->Command3, Qt::MiddleButton);
+    EXPECT_EQ(entries(*w), QStringList({"old.jpg,kept", "p2.jpg", "p2.jpg"}));
+    EXPECT_EQ(w->Label11->text(), QStringLiteral("3"));
+
+    QTest::mouseClick(w->Command3, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(entries(*w).mid(3), QStringList({"notes.txt", "p2.jpg"}));
+    EXPECT_TRUE(modals.shown.isEmpty());
+
+    w->File1->clearSelection();
+    QTest::mouseClick(w->Command3, Qt::LeftButton);
+    EXPECT_EQ(w->List1->count(), 5);
+    EXPECT_EQ(modals.texts(), QStringList{noPhoto});
+}
+
+TEST(AddingPhotos, NoPhotoMessageEmptiesTheList)
+{
+    testkit::Sandbox box;
+    box.touch(QDir::currentPath(), {"c.gif"});
+    auto w = testkit::window();
+    w->show();
+    w->List1->addItem(QStringLiteral("a.jpg"));
+    testkit::Modals modals;
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    EXPECT_EQ(w->List1->count(), 0);
+    EXPECT_EQ(w->Label11->text(), QStringLiteral("0"));
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].text, noPhoto);
+    EXPECT_EQ(modals.shown[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(modals.shown[0].buttons, QStringList{QStringLiteral("OK")});
+}
+
+TEST(AddingPhotos, TheListNeverPassesItsLimit)
+{
+    testkit::Sandbox box;
+    const QString many = box.folder(QStringLiteral("many"));
+    for (int i = 0; i < 16384; ++i) {
+        const QByteArray name = QFile::encodeName(many + QStringLiteral("/p%1.jpg").arg(i));
+        ::close(::open(name.constData(), O_CREAT | O_WRONLY, 0644));
+    }
+    auto w = testkit::window();
+    w->show();
+    w->Dir1->changeTo(many);
+    testkit::Modals modals;
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    w->File1->selectAll();
+    QTest::mouseClick(w->Command3, Qt::LeftButton);
+    EXPECT_EQ(w->List1->count(), 32767);
+    EXPECT_EQ(w->Label11->text(), QStringLiteral("32767"));
+    EXPECT_EQ(w->List1->item(32766)->text(), QStringLiteral("p16382.jpg"));
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_TRUE(modals.shown[0].text.contains(QStringLiteral("32767")));
+
+    QTest::mouseClick(w->Command3, Qt::LeftButton);
+    EXPECT_EQ(w->List1->count(), 32767);
+    EXPECT_EQ(modals.shown.size(), 3);
+}
+
+TEST(AddingPhotos, NamesThatAreNotUtf8KeepTheirOwnBytes)
+{
+    testkit::Sandbox box;
+    const QByteArray here = QFile::encodeName(QDir::currentPath());
+    for (const QByteArray name : {QByteArray("bad\xff.jpg"), QByteArray("bad\xef\xbf\xbd.jpg")})
+        ::close(::open((here + '/' + name).constData(), O_CREAT | O_WRONLY, 0644));
+    auto w = testkit::window();
+    w->allselec();
+    ASSERT_EQ(w->List1->count(), 2);
+    QSet<QByteArray> onDisk;
+    for (const QString &e : entries(*w))
+        onDisk.insert(fsname::encode(e));
+    EXPECT_EQ(onDisk, QSet<QByteArray>({"bad\xff.jpg", "bad\xef\xbf\xbd.jpg"}));
+}
+
+TEST(DirsLogic, ParentAndClipboardRules)
+{
+    EXPECT_EQ(dirslogic::parentdir(QStringLiteral("/photos/2004")), QStringLiteral("/photos"));
+    EXPECT_EQ(dirslogic::parentdir(QStringLiteral("/photos")), QStringLiteral("/"));
+    EXPECT_EQ(dirslogic::parentdir(QStringLiteral("/photos/")), QStringLiteral("/photos"));
+    EXPECT_EQ(dirslogic::parentdir(QStringLiteral("photos")), QString());
+    EXPECT_TRUE(dirslogic::isNetworkPath(QStringLiteral("\\x")));
+    EXPECT_TRUE(dirslogic::isNetworkPath(QStringLiteral("sftp://h/x")));
+    EXPECT_FALSE(dirslogic::isNetworkPath(QStringLiteral("/x//y")));
+    EXPECT_FALSE(dirslogic::isNetworkPath(QStringLiteral("file:///x")));
+    EXPECT_EQ(dirslogic::clipboardFolder(QStringLiteral("file:///a%20b")), QStringLiteral("/a b"));
+    EXPECT_EQ(dirslogic::clipboardFolder(QStringLiteral("photos")), QString());
+    EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("2.5")), 2);
+    EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("3.5")), 4);
+    EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("1e1")), 10);
 }

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 
 namespace testkit {
 
@@ -56,9 +57,35 @@ QStringList Modals::texts() const
     return out;
 }
 
+// The work is queued rather than done in the timer's slot: a box opened by
+// a chosen menu item runs its own event loop, in which the timer must fire
+// again to answer it.
 void Modals::poll()
 {
-    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+    if (pending_)
+        return;
+    QWidget *w = QApplication::activePopupWidget();
+    if (!qobject_cast<QMenu *>(w))
+        w = QApplication::activeModalWidget();
+    if (!w || !w->isVisible())
+        return;
+    if (!qobject_cast<QMenu *>(w) && !qobject_cast<QMessageBox *>(w) && !qobject_cast<QFileDialog *>(w))
+        return;
+    pending_ = true;
+    QPointer<QWidget> target(w);
+    QMetaObject::invokeMethod(
+        this,
+        [this, target] {
+            pending_ = false;
+            if (target && target->isVisible())
+                handle(target);
+        },
+        Qt::QueuedConnection);
+}
+
+void Modals::handle(QWidget *w)
+{
+    if (auto *menu = qobject_cast<QMenu *>(w)) {
         menusOpened.append(menu->objectName());
         const QString wanted = choices_.empty() ? QString() : choices_.front();
         if (!choices_.empty())
@@ -67,18 +94,17 @@ void Modals::poll()
         for (QAction *a : menu->actions())
             if (!wanted.isEmpty() && a->objectName() == wanted)
                 chosen = a;
-        if (chosen)
-            menu->setActiveAction(chosen);
-        // Closing first and triggering afterwards is what a click does.
+        if (!chosen) {
+            menu->close();
+            return;
+        }
+        // The item acts inside the menu's own loop, before exec() returns,
+        // as a click does.
+        chosen->activate(QAction::Trigger);
         menu->close();
-        if (chosen)
-            chosen->trigger();
         return;
     }
-    QWidget *modal = QApplication::activeModalWidget();
-    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-        if (!box->isVisible())
-            return;
+    if (auto *box = qobject_cast<QMessageBox *>(w)) {
         Shown s{box->windowTitle(), box->text(), box->icon(), {}};
         for (QAbstractButton *b : box->buttons())
             s.buttons.append(b->text());
@@ -96,9 +122,7 @@ void Modals::poll()
             box->reject();
         return;
     }
-    if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-        if (!dialog->isVisible())
-            return;
+    if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
         if (dialogs_.empty()) {
             dialog->reject();
             return;
@@ -112,7 +136,13 @@ void Modals::poll()
 std::function<void(QFileDialog *)> pick(const QString &path)
 {
     return [path](QFileDialog *d) {
-        d->selectFile(path);
+        // selectFile() leaves the name box alone while it has the focus, and
+        // an open dialog finds no file its model has not listed yet: type
+        // the path, as a user would.
+        if (auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            name->setText(path);
+        else
+            d->selectFile(path);
         QMetaObject::invokeMethod(d, "accept");
     };
 }

@@ -13,6 +13,20 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <ostream>
+
+// Readable failure output for Qt strings.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << '{';
+    for (const QString &s : l)
+        *os << " \"" << s.toStdString() << '"';
+    *os << " }";
+}
 
 class QFileDialog;
 class QMenu;
@@ -63,7 +77,9 @@ public:
 
 private:
     void poll();
+    void handle(QWidget *w);
     QTimer timer_;
+    bool pending_ = false;
     std::deque<QMessageBox::StandardButton> answers_;
     std::deque<std::function<void(QFileDialog *)>> dialogs_;
     std::deque<QString> choices_;

@@ -1,0 +1,142 @@
+// How long the preview of a 24-megapixel photo takes, against libjpeg-turbo's
+// own djpeg decoding the same file at 1/8 scale; and that a photo stored on
+// its side comes out upright.
+//
+// Usage: preview_bench [repetitions]   (default 15; target: ratio <= 1.5)
+#include "album/preview.h"
+#include "tests/jpegs.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
+namespace {
+
+const QSize box(291, 218); // Image1 inside its border
+const QColor marker(255, 0, 0);
+
+// A photo-like picture: smooth gradients with fine grain, so it compresses
+// to a realistic size, and a red square in its top left corner.
+QImage photo(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 27) - 16;
+            line[x] = qRgb(std::clamp(x * 255 / width + grain, 0, 255), std::clamp(y * 255 / height + grain, 0, 255),
+                           std::clamp(128 + (x ^ y) % 64 + grain, 0, 255));
+        }
+    }
+    for (int y = 0; y < 600; ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), 600, marker.rgb());
+    return image;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double msSince(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double timeDjpeg(const QString &path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    const char *argv[] = {"djpeg", "-scale", "1/8", "-outfile", "/dev/null", file.constData(), nullptr};
+    QElapsedTimer t;
+    t.start();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char **>(argv), environ) != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double ms = msSince(t);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
+}
+
+bool write(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+bool near(QColor a, QColor b)
+{
+    return qAbs(a.red() - b.red()) < 60 && qAbs(a.green() - b.green()) < 60 && qAbs(a.blue() - b.blue()) < 60;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int reps = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.jpg"));
+    const QString turned = dir.filePath(QStringLiteral("turned.jpg"));
+    const QByteArray jpeg = jpegs::encode(photo(6000, 4000), 90);
+    if (!write(plain, jpeg) || !write(turned, jpegs::withOrientation(jpeg, 6))) {
+        std::fprintf(stderr, "cannot write the test photos\n");
+        return 1;
+    }
+    std::printf("photo: 6000x4000, JPEG quality 90, %.1f MB; preview box %dx%d; %d repetitions\n",
+                double(jpeg.size()) / 1e6, box.width(), box.height(), reps);
+
+    // Warm the page cache and both decoders once before measuring.
+    preview::load(plain, box);
+    timeDjpeg(plain);
+
+    std::vector<double> ours, djpeg, upright;
+    QSize shownPlain, shownTurned;
+    bool markerTopRight = false;
+    for (int i = 0; i < reps; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const QImage a = preview::load(plain, box);
+        ours.push_back(msSince(t));
+        shownPlain = a.size();
+
+        const double d = timeDjpeg(plain);
+        if (d < 0) {
+            std::fprintf(stderr, "djpeg failed\n");
+            return 1;
+        }
+        djpeg.push_back(d);
+
+        t.restart();
+        const QImage b = preview::load(turned, box);
+        upright.push_back(msSince(t));
+        shownTurned = b.size();
+        // Turned right, the stored top left corner is shown top right.
+        markerTopRight = !b.isNull() && near(b.pixelColor(b.width() - 5, 5), marker)
+                         && !near(b.pixelColor(5, 5), marker);
+    }
+    const double o = median(ours), d = median(djpeg);
+    std::printf("preview decode          median %8.2f ms  -> %dx%d\n", o, shownPlain.width(), shownPlain.height());
+    std::printf("djpeg -scale 1/8        median %8.2f ms\n", d);
+    std::printf("ratio preview/djpeg     %.2f (target <= 1.5)\n", o / d);
+    std::printf("EXIF orientation 6      median %8.2f ms  -> %dx%d, %s\n", median(upright), shownTurned.width(),
+                shownTurned.height(), markerTopRight ? "upright" : "NOT UPRIGHT");
+    const bool sizesRight = shownPlain == preview::decodeSize({6000, 4000}, box, false)
+                            && shownTurned == preview::decodeSize({6000, 4000}, box, true).transposed();
+    if (!sizesRight)
+        std::printf("unexpected preview size\n");
+    return markerTopRight && sizesRight ? 0 : 1;
+}

@@ -1,0 +1,390 @@
+#include "jpegs.h"
+#include "testkit.h"
+
+#include "album/preview.h"
+#include "app/dirs.h"
+#include "app/main1.h"
+#include "app/panes.h"
+#include "fileops/fsname.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const QColor red(255, 0, 0), blue(0, 0, 255);
+
+void writeJpeg(const QString &path, const QImage &image)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(jpegs::encode(image));
+}
+
+QImage filled(int width, int height, const QColor &colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool near(const QColor &a, const QColor &b)
+{
+    return qAbs(a.red() - b.red()) < 40 && qAbs(a.green() - b.green()) < 40 && qAbs(a.blue() - b.blue()) < 40;
+}
+
+// The window moved to a folder of the sandbox holding the given files, all
+// of them registered, shown and active so that keys go where the focus is.
+struct Album
+{
+    explicit Album(const QStringList &names)
+    {
+        dir = box.folder(QStringLiteral("photos"));
+        box.touch(dir, names);
+        w = testkit::window();
+        w->show();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        w->Dir1->changeTo(dir);
+        w->allselec();
+    }
+
+    QStringList entries() const
+    {
+        QStringList out;
+        for (int i = 0; i < w->List1->count(); ++i)
+            out.append(w->List1->item(i)->text());
+        return out;
+    }
+
+    int selected() const
+    {
+        const QList<QListWidgetItem *> items = w->List1->selectedItems();
+        return items.isEmpty() ? -1 : w->List1->row(items.first());
+    }
+
+    QString caption() const { return w->Text1->toPlainText(); }
+
+    // Keys go to the focus, as a user's do.
+    void key(Qt::Key k) const { QTest::keyClick(QApplication::focusWidget(), k); }
+    void type(const QString &text) const { QTest::keyClicks(QApplication::focusWidget(), text); }
+
+    void clickEntry(int row, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        const QRect r = w->List1->visualItemRect(w->List1->item(row));
+        QTest::mouseClick(w->List1->viewport(), button, {}, r.center());
+    }
+
+    void clickEntry(const QString &entry) const { clickEntry(entries().indexOf(entry)); }
+
+    void rightClickList() const { clickEntry(0, Qt::RightButton); }
+
+    testkit::Sandbox box;
+    QString dir;
+    std::unique_ptr<main1> w;
+};
+
+TEST(CaptionKeyboard, EnterAloneCaptionsTheWholeList)
+{
+    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")});
+    testkit::Modals modals;
+    a.clickEntry(0);
+    ASSERT_EQ(a.selected(), 0);
+    ASSERT_EQ(QApplication::focusWidget(), a.w->List1);
+    a.key(Qt::Key_Return);
+    EXPECT_EQ(a.selected(), 0);
+    const QStringList typed = {QStringLiteral("first"), QStringLiteral("two, with comma"), QStringLiteral("a<br>b")};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(QApplication::focusWidget(), a.w->Text1) << i;
+        a.type(typed[i]);
+        // The keypad's Enter counts as Enter too.
+        a.key(i == 1 ? Qt::Key_Enter : Qt::Key_Return);
+        EXPECT_EQ(a.caption(), typed[i]) << "Enter must not type a line break";
+        ASSERT_EQ(QApplication::focusWidget(), a.w->Command7);
+        a.key(Qt::Key_Return);
+        EXPECT_EQ(a.selected(), i < 2 ? i + 1 : -1);
+        EXPECT_EQ(a.caption(), QString());
+    }
+    EXPECT_EQ(a.entries(), QStringList({"p1.jpg,first", "p2.jpg,two, with comma", "p3.jpg,a<br>b"}));
+    EXPECT_EQ(QApplication::focusWidget(), a.w->Text1);
+    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(CaptionKeyboard, MovingOnShowsTheNextCaptionAndSpaceRegistersToo)
+{
+    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    a.w->List1->item(1)->setText(QStringLiteral("p2.jpg,kept"));
+    a.w->List1->setCurrentRow(0);
+    a.w->Text1->setFocus();
+    a.type(QStringLiteral("new"));
+    a.key(Qt::Key_Return);
+    a.key(Qt::Key_Space);
+    EXPECT_EQ(a.entries(), QStringList({"p1.jpg,new", "p2.jpg,kept"}));
+    EXPECT_EQ(a.selected(), 1);
+    EXPECT_EQ(a.caption(), QStringLiteral("kept"));
+    EXPECT_EQ(QApplication::focusWidget(), a.w->Text1);
+}
+
+TEST(CaptionRegistration, StoresTheTextExactlyAsTyped)
+{
+    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    const QString flower = QStringLiteral("はな<br>さく");
+    a.w->List1->setCurrentRow(0);
+    a.w->Text1->setPlainText(flower);
+    QTest::mouseClick(a.w->Command7, Qt::LeftButton);
+    EXPECT_EQ(a.entries().first(), QStringLiteral("p1.jpg,") + flower);
+
+    a.clickEntry(0);
+    EXPECT_EQ(a.caption(), flower);
+    a.w->Text1->setPlainText(QStringLiteral("a,b"));
+    a.w->Command7->click();
+    EXPECT_EQ(a.entries().first(), QStringLiteral("p1.jpg,a,b"));
+    a.clickEntry(0);
+    EXPECT_EQ(a.caption(), QStringLiteral("a,b"));
+
+    a.w->Text1->clear();
+    a.w->Command7->click();
+    EXPECT_EQ(a.entries(), QStringList({"p1.jpg,", "p2.jpg"}));
+
+    // A pasted line break is kept as it is.
+    a.clickEntry(1);
+    a.w->Text1->setPlainText(QStringLiteral("one\ntwo"));
+    a.w->Command7->click();
+    EXPECT_EQ(a.entries().last(), QStringLiteral("p2.jpg,one\ntwo"));
+}
+
+TEST(CaptionRegistration, WithoutSelectionStoresNothingAndSelectsTheFirst)
+{
+    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    testkit::Modals modals;
+    a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,old"));
+    a.w->Text1->setPlainText(QStringLiteral("lost"));
+    a.w->Command7->click();
+    EXPECT_EQ(a.entries(), QStringList({"p1.jpg,old", "p2.jpg"}));
+    EXPECT_EQ(a.selected(), 0);
+    EXPECT_EQ(a.caption(), QStringLiteral("old"));
+    EXPECT_EQ(a.w->focusWidget(), a.w->Text1);
+
+    a.w->zenclr_Click();
+    a.w->Text1->setPlainText(QStringLiteral("lost"));
+    a.w->Command7->click();
+    EXPECT_TRUE(a.entries().isEmpty());
+    EXPECT_EQ(a.caption(), QString());
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(CaptionRegistration, ANameWithACommaLosesItsTail)
+{
+    Album a({QStringLiteral("a,b.jpg")});
+    a.w->List1->setCurrentRow(0);
+    EXPECT_EQ(a.caption(), QStringLiteral("b.jpg"));
+    EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/a"));
+    a.w->Text1->setPlainText(QStringLiteral("x"));
+    a.w->Command7->click();
+    EXPECT_EQ(a.entries(), QStringList({"a,x"}));
+}
+
+TEST(CaptionScratch, OtherSelectionsAndThePopUpDiscardTyping)
+{
+    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    testkit::Modals modals;
+    a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,one"));
+    a.clickEntry(1);
+    a.w->Text1->setPlainText(QStringLiteral("typed"));
+    // The entry already selected: no change, the typing stays.
+    a.clickEntry(1);
+    EXPECT_EQ(a.caption(), QStringLiteral("typed"));
+    a.clickEntry(0);
+    EXPECT_EQ(a.caption(), QStringLiteral("one"));
+
+    a.w->Text1->setPlainText(QStringLiteral("typed"));
+    a.key(Qt::Key_Down);
+    EXPECT_EQ(a.selected(), 1);
+    EXPECT_EQ(a.caption(), QString());
+
+    // Right-clicking another entry neither selects it nor keeps the typing.
+    a.w->Text1->setPlainText(QStringLiteral("typed"));
+    a.clickEntry(0, Qt::RightButton);
+    EXPECT_EQ(modals.menusOpened, QStringList({"listrclk"}));
+    EXPECT_EQ(a.selected(), 1);
+    EXPECT_EQ(a.caption(), QString());
+
+    a.w->List1->setCurrentRow(0);
+    a.w->Text1->setPlainText(QStringLiteral("typed"));
+    modals.choose(QStringLiteral("list1can"));
+    a.rightClickList();
+    EXPECT_EQ(a.caption(), QStringLiteral("one"));
+    EXPECT_EQ(a.entries(), QStringList({"p1.jpg,one", "p2.jpg"}));
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(ListEditing, DeleteRemovesTheSelectedEntryAndShowsTheNext)
+{
+    Album a({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
+    testkit::Modals modals;
+    a.w->List1->item(3)->setText(QStringLiteral("p4.jpg,four"));
+    a.w->List1->setCurrentRow(2);
+    modals.choose(QStringLiteral("list1del"));
+    a.rightClickList();
+    EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four", "p5.jpg"}));
+    EXPECT_EQ(a.selected(), 2);
+    EXPECT_EQ(a.caption(), QStringLiteral("four"));
+    EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/p4.jpg"));
+    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("4"));
+
+    a.w->List1->setCurrentRow(3);
+    modals.choose(QStringLiteral("list1del"));
+    a.rightClickList();
+    EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four"}));
+    EXPECT_EQ(a.selected(), -1);
+    EXPECT_EQ(a.caption(), QString());
+    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
+
+    modals.choose(QStringLiteral("list1del"));
+    a.rightClickList();
+    EXPECT_EQ(a.entries(), QStringList({"p2.jpg", "p4.jpg,four"}));
+    EXPECT_EQ(a.selected(), 0);
+    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("2"));
+
+    a.w->zenclr_Click();
+    a.w->list1del_Click();
+    EXPECT_TRUE(a.entries().isEmpty());
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(ListEditing, ClearAllEmptiesListCaptionAndPreview)
+{
+    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    testkit::Modals modals;
+    writeJpeg(a.dir + QStringLiteral("/p1.jpg"), filled(40, 30, red));
+    a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,one"));
+    a.w->List1->setCurrentRow(0);
+    ASSERT_FALSE(a.w->Image1->pixmap().isNull());
+    modals.choose(QStringLiteral("zenclr"));
+    a.rightClickList();
+    EXPECT_EQ(a.w->List1->count(), 0);
+    EXPECT_EQ(a.caption(), QString());
+    EXPECT_TRUE(a.w->Image1->pixmap().isNull());
+    EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/"));
+    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("0"));
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(ListEditing, SelectionHandlingOnAnEmptyListAsksForPhotos)
+{
+    Album a({QStringLiteral("p1.jpg")});
+    testkit::Modals modals;
+    a.w->List1->setCurrentRow(0);
+    // Refilling and emptying the list are no selection changes.
+    a.w->allselec();
+    a.w->zenclr_Click();
+    EXPECT_TRUE(modals.shown.isEmpty());
+    a.w->List1_Click();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].text, QStringLiteral("ファイルを登録してください。"));
+    EXPECT_EQ(modals.shown[0].title, QStringLiteral("KAMERIO"));
+    EXPECT_EQ(modals.shown[0].buttons.size(), 1);
+}
+
+TEST(Preview, ShowsTheSelectedPhotoUprightAtTheBoxSize)
+{
+    Album a({QStringLiteral("red.jpg"), QStringLiteral("big.jpg"), QStringLiteral("turned.jpg")});
+    writeJpeg(a.dir + QStringLiteral("/red.jpg"), filled(40, 30, red));
+    writeJpeg(a.dir + QStringLiteral("/big.jpg"), filled(2400, 1600, blue));
+    // Stored on its side, left half red: shown upright the red half is on top.
+    QImage side = filled(600, 400, blue);
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 300; ++x)
+            side.setPixelColor(x, y, red);
+    QFile turned(a.dir + QStringLiteral("/turned.jpg"));
+    ASSERT_TRUE(turned.open(QIODevice::WriteOnly));
+    turned.write(jpegs::withOrientation(jpegs::encode(side), 6));
+    turned.close();
+    const QSize box = a.w->Image1->contentsRect().size();
+
+    a.clickEntry(QStringLiteral("red.jpg"));
+    EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/red.jpg"));
+    QImage shown = a.w->Image1->pixmap().toImage();
+    EXPECT_EQ(shown.size(), QSize(40, 30));
+    EXPECT_TRUE(near(shown.pixelColor(20, 15), red));
+
+    a.clickEntry(QStringLiteral("big.jpg"));
+    shown = a.w->Image1->pixmap().toImage();
+    EXPECT_EQ(shown.height(), box.height());
+    EXPECT_EQ(shown.width(), (box.height() * 3 + 1) / 2);
+    EXPECT_TRUE(near(shown.pixelColor(10, 10), blue));
+
+    a.clickEntry(QStringLiteral("turned.jpg"));
+    shown = a.w->Image1->pixmap().toImage();
+    EXPECT_EQ(shown.size(), QSize(box.width(), (600 * box.width() + 399) / 400));
+    EXPECT_TRUE(near(shown.pixelColor(100, 20), red));
+    EXPECT_TRUE(near(shown.pixelColor(100, shown.height() - 20), blue));
+    EXPECT_TRUE(a.w->Image1->hasScaledContents());
+}
+
+TEST(Preview, StaysEmptyForWhatIsNoPicture)
+{
+    Album a({QStringLiteral("ok.jpg"), QStringLiteral("text.jpg")});
+    writeJpeg(a.dir + QStringLiteral("/ok.jpg"), filled(40, 30, red));
+    QDir(a.dir).mkdir(QStringLiteral("folder.jpg"));
+    const QString odd = fsname::decode("odd\xff.jpg");
+    ASSERT_FALSE(fsname::isPlain(odd));
+    const int fd = ::open(fsname::encode(a.dir + u'/' + odd).constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const QByteArray data = jpegs::encode(filled(40, 30, red));
+    ASSERT_EQ(::write(fd, data.constData(), size_t(data.size())), data.size());
+    ::close(fd);
+    a.w->List1->addItems({QStringLiteral("missing.jpg"), QStringLiteral("folder.jpg"), odd});
+    testkit::Modals modals;
+    for (int row = 1; row < a.w->List1->count(); ++row) {
+        a.w->List1->setCurrentRow(0);
+        ASSERT_FALSE(a.w->Image1->pixmap().isNull());
+        a.w->List1->setCurrentRow(row);
+        EXPECT_TRUE(a.w->Image1->pixmap().isNull()) << a.entries()[row].toStdString();
+        EXPECT_EQ(dirs::imgpath, a.dir + u'/' + a.entries()[row]);
+    }
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(Preview, LooksInTheNewFolderWhenTheListIsKept)
+{
+    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    writeJpeg(a.dir + QStringLiteral("/p1.jpg"), filled(40, 30, red));
+    writeJpeg(a.dir + QStringLiteral("/p2.jpg"), filled(40, 30, red));
+    const QString other = a.box.folder(QStringLiteral("other"));
+    writeJpeg(other + QStringLiteral("/p1.jpg"), filled(40, 30, blue));
+    a.w->Check3->setChecked(false);
+    a.w->Dir1->changeTo(other);
+    ASSERT_EQ(a.w->List1->count(), 2);
+    a.w->List1->setCurrentRow(0);
+    EXPECT_EQ(dirs::imgpath, other + QStringLiteral("/p1.jpg"));
+    EXPECT_TRUE(near(a.w->Image1->pixmap().toImage().pixelColor(20, 15), blue));
+    a.w->List1->setCurrentRow(1);
+    EXPECT_TRUE(a.w->Image1->pixmap().isNull());
+}
+
+TEST(PreviewSize, CoversTheBoxWithTheAspectKeptAndNeverEnlarges)
+{
+    const QSize box(291, 218);
+    EXPECT_EQ(preview::decodeSize({6000, 4000}, box, false), QSize(327, 218));
+    EXPECT_EQ(preview::decodeSize({4000, 6000}, box, false), QSize(291, 437));
+    // Stored on its side: shown 4000 x 6000, asked for in stored order.
+    EXPECT_EQ(preview::decodeSize({6000, 4000}, box, true), QSize(437, 291));
+    EXPECT_EQ(preview::decodeSize({582, 436}, box, false), box);
+    EXPECT_EQ(preview::decodeSize({200, 1000}, box, false), QSize(200, 1000));
+    EXPECT_EQ(preview::decodeSize({291, 218}, box, true), QSize(291, 218));
+}
+
+} // namespace
