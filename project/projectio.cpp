@@ -77,6 +77,31 @@ QString described(const QString &chars)
     return out.join(u' ');
 }
 
+// Asks for the file and writes the album into it; every way out leaves the
+// file pane to be refreshed by the caller.
+void saveAlbum(main1 &w, const QString &proposed)
+{
+    dirs::setCurrentDir(w.Label1->text());
+    const QString path = chooseFile(w, QFileDialog::AcceptSave, dirs::currentDir(), proposed);
+    if (path.size() < 4)
+        return;
+    QString missing;
+    const QByteArray bytes = cp932::encodeLines(projectfile::write(album(w)), cp932::Unmappable::Report, &missing);
+    if (!missing.isEmpty()
+        && dirs::message(&w,
+                         QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n%1\n保存しますか？")
+                             .arg(described(missing)),
+                         dirs::Buttons::YesNo)
+               != QMessageBox::Yes)
+        return;
+    QString error;
+    if (!textfile::save(path, bytes, &error)) {
+        dirs::message(&w, error);
+        return;
+    }
+    dirs::message(&w, QStringLiteral("書込み完了"));
+}
+
 void apply(main1 &w, const projectfile::Loaded &f)
 {
     if (f.border)
@@ -111,36 +136,10 @@ void main1::fsave_Click()
         dirs::message(this, QStringLiteral("右下のファイル名を入れてください。"));
         return;
     }
-    const QString proposed = projectfile::proposedName(Text4->text());
-    if (List1->count() == 0) {
+    if (List1->count() == 0)
         dirs::message(this, QStringLiteral("リストに項目を追加してください。"));
-        File1->refresh();
-        return;
-    }
-    dirs::setCurrentDir(Label1->text());
-    const QString path = chooseFile(*this, QFileDialog::AcceptSave, dirs::currentDir(), proposed);
-    if (path.size() < 4) {
-        File1->refresh();
-        return;
-    }
-    QString missing;
-    const QByteArray bytes = cp932::encodeLines(projectfile::write(album(*this)), cp932::Unmappable::Report, &missing);
-    if (!missing.isEmpty()
-        && dirs::message(this,
-                         QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n%1\n保存しますか？")
-                             .arg(described(missing)),
-                         dirs::Buttons::YesNo)
-               != QMessageBox::Yes) {
-        File1->refresh();
-        return;
-    }
-    QString error;
-    if (!textfile::save(path, bytes, &error)) {
-        dirs::message(this, error);
-        File1->refresh();
-        return;
-    }
-    dirs::message(this, QStringLiteral("書込み完了"));
+    else
+        saveAlbum(*this, projectfile::proposedName(Text4->text()));
     File1->refresh();
 }
 
