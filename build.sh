@@ -12,8 +12,8 @@ build=${KAMERIO_BUILD_DIR:-build}
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev fonts-noto-cjk)
 # The browser test opens written pages in Chromium; the preview benchmark
-# compares against djpeg.
-[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs)
+# compares against djpeg; the case-only rename test mounts a FAT image.
+[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs dosfstools fusefat)
 
 missing=()
 for p in "${packages[@]}"; do

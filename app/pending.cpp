@@ -2,7 +2,5 @@
 #include "app/main1.h"
 
 void main1::connectGeneration() {}
-void main1::connectFileTools() {}
 void main1::connectPreview() {}
 void main1::connectHelp() {}
-void main1::dirnchg_Click() {}
