@@ -12,8 +12,9 @@ build=${KAMERIO_BUILD_DIR:-build}
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6)
 # The browser test opens written pages in Chromium; the preview benchmark
-# compares against djpeg.
-[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs desktop-file-utils)
+# compares against djpeg; the case-only rename test mounts a FAT image;
+# the menu entry is checked with desktop-file-validate.
+[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs dosfstools fusefat desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

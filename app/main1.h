@@ -66,8 +66,9 @@ public:
     void list1del_Click();
     void zenclr_Click();
 
-    // Generation.
-    void makehtml(const QString &aaa, int bbb);
+    // Generation. makehtml returns why the page could not be written, or
+    // nothing when it was written or refused.
+    QString makehtml(const QString &aaa, int bbb);
     void makemoto();
     void Command4_Click();
     void Command8_Click();
@@ -131,6 +132,9 @@ private:
     void connectPhotos();
     void connectCaptions();
     void connectGeneration();
+    // makehtml without the refresh of the file pane, which a run of many
+    // pages does once at its end.
+    QString writePage(const QString &aaa, int bbb);
     void connectProject();
     void connectFileTools();
     void connectPreview();

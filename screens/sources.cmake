@@ -1,6 +1,8 @@
 target_sources(kamerio_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/previewlogic.cpp ${CMAKE_CURRENT_LIST_DIR}/previewlogic.h)
 target_sources(kamerio_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/rclk.cpp ${CMAKE_CURRENT_LIST_DIR}/rclk.h)
+target_sources(kamerio_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/preview.cpp ${CMAKE_CURRENT_LIST_DIR}/preview.h
   ${CMAKE_CURRENT_LIST_DIR}/help1.cpp ${CMAKE_CURRENT_LIST_DIR}/help1.h
   ${CMAKE_CURRENT_LIST_DIR}/frmabt.cpp ${CMAKE_CURRENT_LIST_DIR}/frmabt.h

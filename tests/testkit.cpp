@@ -136,7 +136,13 @@ void Modals::handle(QWidget *w)
 std::function<void(QFileDialog *)> pick(const QString &path)
 {
     return [path](QFileDialog *d) {
-        d->selectFile(path);
+        // selectFile() leaves the name box alone while it has the focus, and
+        // an open dialog finds no file its model has not listed yet: type
+        // the path, as a user would.
+        if (auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            name->setText(path);
+        else
+            d->selectFile(path);
         QMetaObject::invokeMethod(d, "accept");
     };
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 
 namespace cp932 {
@@ -85,25 +86,15 @@ const Table &table()
     return t;
 }
 
-void appendCharRef(QByteArray &out, char32_t c)
-{
-    out += "&#";
-    out += QByteArray::number(quint32(c));
-    out += ';';
-}
-
-} // namespace
-
-bool hasForm(char32_t c)
-{
-    return c < 0x10000 && table()[c] != 0;
-}
-
-QByteArray encode(QStringView text, Unmappable mode, QString *missing)
+// Appends the CP932 form of text to out. Albums run to megabytes, so the
+// bytes go straight into room made once, not one append at a time.
+void appendEncoded(QByteArray &out, QStringView text, Unmappable mode, QString *missing)
 {
     const Table &t = table();
-    QByteArray out;
-    out.reserve(text.size() * 2);
+    qsizetype at = out.size();
+    // Every character with a form takes at most two bytes per code unit.
+    out.resize(at + text.size() * 2);
+    char *p = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
         char32_t c = u;
@@ -114,18 +105,41 @@ QByteArray encode(QStringView text, Unmappable mode, QString *missing)
         const quint32 packed = c < 0x10000 ? t[c] : 0;
         if (packed != 0) {
             if ((packed >> 16) == 2)
-                out += char((packed >> 8) & 0xFF);
-            out += char(packed & 0xFF);
+                p[at++] = char((packed >> 8) & 0xFF);
+            p[at++] = char(packed & 0xFF);
             continue;
         }
         if (mode == Unmappable::CharRef) {
-            appendCharRef(out, c);
+            const QByteArray ref = "&#" + QByteArray::number(quint32(c)) + ';';
+            out.resize(out.size() + ref.size());
+            p = out.data();
+            memcpy(p + at, ref.constData(), size_t(ref.size()));
+            at += ref.size();
         } else if (missing) {
             const QString ch = QString::fromUcs4(&c, 1);
             if (!missing->contains(ch))
                 *missing += ch;
         }
     }
+    out.resize(at);
+}
+
+} // namespace
+
+bool isTwin(char32_t c)
+{
+    return c < 0x10000 && twinOf(char16_t(c)) != c;
+}
+
+bool hasForm(char32_t c)
+{
+    return c < 0x10000 && table()[c] != 0;
+}
+
+QByteArray encode(QStringView text, Unmappable mode, QString *missing)
+{
+    QByteArray out;
+    appendEncoded(out, text, mode, missing);
     return out;
 }
 
@@ -164,7 +178,7 @@ QByteArray encodeLines(const QStringList &lines, Unmappable mode, QString *missi
         size += line.size() * 2 + 2;
     out.reserve(size);
     for (const QString &line : lines) {
-        out += encode(line, mode, missing);
+        appendEncoded(out, line, mode, missing);
         out += "\r\n";
     }
     return out;

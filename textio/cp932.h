@@ -16,6 +16,11 @@ enum class Unmappable { CharRef, Report };
 // their full-width twins, which is what the user typed them for.
 bool hasForm(char32_t c);
 
+// True for the Linux forms of 〜 ‖ − ¢ £ ¬: their bytes read back as the
+// full-width twins, so where the exact character matters (a file name in an
+// address) they must not go through CP932.
+bool isTwin(char32_t c);
+
 // Encodes text. With Unmappable::Report, characters without a form are left
 // out and appended to *missing (each once, in order of appearance).
 QByteArray encode(QStringView text, Unmappable mode, QString *missing = nullptr);

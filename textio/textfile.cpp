@@ -12,7 +12,10 @@ bool save(const QString &path, const QByteArray &bytes, QString *error)
     // Never fall back to writing in place: a half-written file must not
     // replace the old one.
     file.setDirectWriteFallback(false);
-    bool ok = file.open(QIODevice::WriteOnly);
+    // Unbuffered: a buffered write that fails only when the buffer is flushed
+    // at commit (a full disk) is not noticed by QSaveFile, which would then
+    // replace the old file with a short one.
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (ok)
         ok = file.write(bytes) == bytes.size();
     if (ok)

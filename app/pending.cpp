@@ -1,7 +1,0 @@
-// Wiring of the parts of main1 that are still being built.
-#include "app/main1.h"
-
-void main1::connectGeneration() {}
-void main1::connectProject() {}
-void main1::connectFileTools() {}
-void main1::dirnchg_Click() {}

@@ -1,0 +1,215 @@
+#include "fileops/renaming.h"
+
+#include "fileops/fsname.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace renaming {
+
+namespace {
+
+// Length in UTF-16 units of the first n characters, a surrogate pair
+// counting as one character so that none is ever cut in half.
+qsizetype prefixLength(QStringView s, qsizetype n)
+{
+    qsizetype i = 0;
+    for (qsizetype c = 0; c < n && i < s.size(); ++c) {
+        const bool pair = QChar::isHighSurrogate(s[i].unicode()) && i + 1 < s.size()
+                          && QChar::isLowSurrogate(s[i + 1].unicode());
+        i += pair ? 2 : 1;
+    }
+    return i;
+}
+
+qsizetype characters(QStringView s)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < s.size(); i += prefixLength(s.mid(i), 1))
+        ++n;
+    return n;
+}
+
+QString temporaryName(const QSet<QString> &taken, const QHash<QString, int> &wanted, int &counter)
+{
+    QString name;
+    do
+        name = QStringLiteral("kamerio-tmp-%1").arg(++counter);
+    while (taken.contains(name) || wanted.contains(name));
+    return name;
+}
+
+} // namespace
+
+QString serialName(const QString &base, const QString &digits, int position, const QString &oldName)
+{
+    qsizetype b = 0;
+    qsizetype e = base.size();
+    while (b < e && base[b] == u' ')
+        ++b;
+    while (e > b && base[e - 1] == u' ')
+        --e;
+    const QStringView trimmed = QStringView(base).mid(b, e - b);
+    const qsizetype n = characters(trimmed);
+    const QString stem = n < 5 ? trimmed.toString() + QString(5 - n, u'0')
+                               : trimmed.left(prefixLength(trimmed, 6)).toString();
+    const int width = digits == QLatin1String("3") ? 3 : 2;
+    const qsizetype dot = oldName.indexOf(u'.');
+    return stem + QStringLiteral("%1").arg(position, width, 10, QChar(u'0'))
+           + (dot < 0 ? QString() : oldName.mid(dot));
+}
+
+QString lowerName(const QString &name)
+{
+    return name.toLower();
+}
+
+bool usableName(const QString &name)
+{
+    return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') && !name.contains(QChar(0));
+}
+
+Plan plan(const std::vector<Move> &wanted, const QSet<QString> &taken)
+{
+    Plan p;
+    QHash<QString, int> bySource;
+    QHash<QString, int> byTarget;
+    std::vector<int> movers;
+    for (int i = 0; i < int(wanted.size()); ++i) {
+        const Move &m = wanted[size_t(i)];
+        if (m.from == m.to || bySource.contains(m.from))
+            continue;
+        if (!usableName(m.to)) {
+            p.kept.push_back({m.from, EINVAL});
+            continue;
+        }
+        if (byTarget.contains(m.to)) {
+            p.kept.push_back({m.from, EEXIST});
+            continue;
+        }
+        bySource.insert(m.from, i);
+        byTarget.insert(m.to, i);
+        movers.push_back(i);
+    }
+
+    std::vector<bool> placed(wanted.size(), false);
+    // A chain starts at a file whose name nobody wants and ends at a name
+    // nobody holds; it runs from its end, each rename freeing the name the
+    // one before it needs.
+    for (int start : movers) {
+        if (byTarget.contains(wanted[size_t(start)].from))
+            continue;
+        std::vector<int> chain;
+        for (int j = start;;) {
+            chain.push_back(j);
+            placed[size_t(j)] = true;
+            const auto next = bySource.constFind(wanted[size_t(j)].to);
+            if (next == bySource.cend())
+                break;
+            j = *next;
+        }
+        if (taken.contains(wanted[size_t(chain.back())].to)) {
+            for (int j : chain)
+                p.kept.push_back({wanted[size_t(j)].from, EEXIST});
+            continue;
+        }
+        Group g;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            g.steps.push_back({wanted[size_t(*it)].from, wanted[size_t(*it)].to, *it});
+        p.groups.push_back(std::move(g));
+    }
+
+    // What is left are rings: the first file steps aside, the others each
+    // take the name just freed, and the first takes the last name freed.
+    int counter = 0;
+    for (int first : movers) {
+        if (placed[size_t(first)])
+            continue;
+        std::vector<int> ring;
+        for (int j = first; !placed[size_t(j)]; j = bySource.value(wanted[size_t(j)].to)) {
+            placed[size_t(j)] = true;
+            ring.push_back(j);
+        }
+        const QString aside = temporaryName(taken, byTarget, counter);
+        Group g;
+        g.ring = true;
+        g.steps.push_back({wanted[size_t(first)].from, aside, first});
+        for (auto it = ring.rbegin(); it + 1 != ring.rend(); ++it)
+            g.steps.push_back({wanted[size_t(*it)].from, wanted[size_t(*it)].to, *it});
+        g.steps.push_back({aside, wanted[size_t(first)].to, first});
+        p.groups.push_back(std::move(g));
+    }
+    return p;
+}
+
+Outcome run(const QString &dir, const Plan &plan)
+{
+    Outcome out;
+    out.kept = plan.kept;
+    auto renameIn = [&dir](const QString &from, const QString &to, int *error) {
+        return safefile::rename(fsname::join(dir, from), fsname::join(dir, to), error);
+    };
+    for (const Group &g : plan.groups) {
+        const size_t count = g.steps.size();
+        size_t done = 0;
+        int error = 0;
+        while (done < count && renameIn(g.steps[done].from, g.steps[done].to, &error))
+            ++done;
+        if (done == count) {
+            out.renamed += int(g.ring ? count - 1 : count);
+            continue;
+        }
+        if (!g.ring) {
+            // The files after the failure were waiting for the name it holds.
+            out.renamed += int(done);
+            for (size_t k = done; k < count; ++k)
+                out.kept.push_back({g.steps[k].from, k == done ? error : EEXIST});
+            continue;
+        }
+        // A ring is put back, last rename first.
+        size_t left = done;
+        int ignored = 0;
+        while (left > 0 && renameIn(g.steps[left - 1].to, g.steps[left - 1].from, &ignored))
+            --left;
+        const Step &aside = g.steps.front();
+        // Renames that could not be undone have given those files their new names.
+        if (left > 0) {
+            out.renamed += int(left - 1);
+            out.stranded.push_back({aside.from, aside.to});
+        } else {
+            out.kept.push_back({aside.from, done == 0 || done == count - 1 ? error : EEXIST});
+        }
+        for (size_t k = std::max<size_t>(left, 1); k + 1 < count; ++k)
+            out.kept.push_back({g.steps[k].from, k == done ? error : EEXIST});
+    }
+    return out;
+}
+
+Outcome renameAll(const QString &dir, const std::vector<Move> &wanted)
+{
+    Outcome out = run(dir, plan(wanted, safefile::entries(dir)));
+    QHash<QString, int> position;
+    for (int i = 0; i < int(wanted.size()); ++i)
+        position.insert(wanted[size_t(i)].from, i);
+    std::stable_sort(out.kept.begin(), out.kept.end(), [&](const safefile::Failure &a, const safefile::Failure &b) {
+        return position.value(a.name) < position.value(b.name);
+    });
+    return out;
+}
+
+QString report(const QString &headline, const Outcome &outcome)
+{
+    QString text = safefile::report(headline, outcome.kept);
+    if (outcome.stranded.empty())
+        return text;
+    if (!text.isEmpty())
+        text += QStringLiteral("\n\n");
+    text += QStringLiteral("次のﾌｧｲﾙは仮の名前になっています。");
+    for (const Move &m : outcome.stranded)
+        text += QStringLiteral("\n%1 → %2").arg(m.from, m.to);
+    return text;
+}
+
+} // namespace renaming

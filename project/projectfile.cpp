@@ -1,0 +1,165 @@
+#include "project/projectfile.h"
+
+#include "album/photoentry.h"
+#include "textio/cp932.h"
+
+namespace projectfile {
+namespace {
+
+// A caption or title is raw HTML on the page, so a reference to a character
+// shows the character itself; the file can hold the reference.
+QString withCharRefs(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        char32_t c = u;
+        qsizetype units = 1;
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
+            units = 2;
+        }
+        if (cp932::hasForm(c))
+            out += QStringView(text).mid(i, units);
+        else
+            out += QStringLiteral("&#%1;").arg(quint32(c));
+        i += units - 1;
+    }
+    return out;
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+int leadingNumber(QStringView text)
+{
+    int value = 0;
+    for (QChar c : text) {
+        if (!isDigit(c))
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > 32767)
+            return -1;
+    }
+    return value;
+}
+
+QString trimmedSpaces(QStringView text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text[from] == u' ')
+        ++from;
+    while (to > from && text[to - 1] == u' ')
+        --to;
+    return text.mid(from, to - from).toString();
+}
+
+std::optional<int> optionOf(const QString &line)
+{
+    if (line.size() != 4 || !line.startsWith(QLatin1String("opt")) || line[3] < u'1' || line[3] > u'9')
+        return std::nullopt;
+    return line[3].unicode() - u'0';
+}
+
+// Cuts the header after the magic's ",": the folder up to the next ","; the
+// one flag character after it; then, two characters on, the back-link up to
+// a ",", the title up to the next ",", and the width flag from the rest.
+// A field whose "," is missing is not taken, nor is any field after it.
+void cutHeader(QStringView rest, Loaded &out)
+{
+    const qsizetype folderEnd = rest.indexOf(u',');
+    if (folderEnd < 0)
+        return;
+    out.folder = rest.left(folderEnd).toString();
+    if (folderEnd + 1 >= rest.size())
+        return;
+    const QChar flag = rest[folderEnd + 1];
+    out.border = isDigit(flag) ? flag.unicode() - u'0' : 0;
+    const QStringView fields = rest.mid(folderEnd + 3);
+    const qsizetype backLinkEnd = fields.indexOf(u',');
+    if (backLinkEnd < 0)
+        return;
+    out.backLink = trimmedSpaces(fields.left(backLinkEnd));
+    const QStringView afterBackLink = fields.mid(backLinkEnd + 1);
+    const qsizetype titleEnd = afterBackLink.indexOf(u',');
+    if (titleEnd < 0)
+        return;
+    out.title = afterBackLink.left(titleEnd).toString();
+    out.widthFlag = leadingNumber(afterBackLink.mid(titleEnd + 1));
+}
+
+} // namespace
+
+QStringList write(const Album &album)
+{
+    QStringList lines;
+    lines.reserve(album.entries.size() + 4);
+    lines.append(QStringList{magic, album.folder, QString::number(album.border), album.backLink,
+                             withCharRefs(album.title), QString::number(album.widthFlag)}
+                     .join(u','));
+    lines.append(QStringLiteral("opt%1").arg(album.option));
+    lines.append(album.background);
+    lines.append(album.pageName);
+    for (const QString &entry : album.entries) {
+        if (photoentry::isBlank(entry))
+            continue;
+        lines.append(photoentry::hasCaption(entry)
+                         ? photoentry::withCaption(entry, withCharRefs(photoentry::caption(entry)))
+                         : entry);
+    }
+    return lines;
+}
+
+Loaded read(const QStringList &lines)
+{
+    Loaded out;
+    if (lines.isEmpty())
+        return out;
+    const QStringView head = lines[0];
+    const qsizetype magicEnd = head.indexOf(u',');
+    if (magicEnd < 0 || head.left(magicEnd) != magic)
+        return out;
+    out.magicMatched = true;
+    cutHeader(head.mid(magicEnd + 1), out);
+    if (lines.size() > 1)
+        out.option = optionOf(lines[1]);
+    if (lines.size() > 2)
+        out.background = lines[2];
+    if (lines.size() > 3)
+        out.pageName = lines[3];
+    for (qsizetype i = 4; i < lines.size(); ++i) {
+        if (photoentry::isBlank(lines[i]))
+            continue;
+        if (out.entries.size() == photoentry::maxEntries) {
+            out.tooManyEntries = true;
+            break;
+        }
+        out.entries.append(lines[i]);
+    }
+    return out;
+}
+
+Loaded parse(QByteArrayView bytes)
+{
+    const bool tooLarge = bytes.size() > maxBytes;
+    if (tooLarge) {
+        // Cut at a line break: CR never occurs inside a CP932 character.
+        bytes = bytes.first(maxBytes);
+        bytes = bytes.first(bytes.lastIndexOf('\r') + 1);
+    }
+    Loaded out = read(cp932::splitLines(cp932::decode(bytes)));
+    out.tooLarge = tooLarge;
+    return out;
+}
+
+QString proposedName(const QString &pageName)
+{
+    const qsizetype dot = pageName.indexOf(u'.');
+    return dot < 0 ? pageName : pageName.left(dot + 1) + QStringLiteral("txt");
+}
+
+} // namespace projectfile

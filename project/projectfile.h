@@ -1,0 +1,80 @@
+// The project file: an album's page options and photo list as CP932 lines.
+// Line 1 is "kamerio,<folder>,<border>,<back-link>,<title>,<width flag>",
+// line 2 "opt1".."opt9", line 3 the background image, line 4 the page file
+// name, then one photo entry per line.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace projectfile {
+
+inline const QString magic = QStringLiteral("kamerio");
+
+// A file larger than this is read only up to its last line break before it.
+inline constexpr qint64 maxBytes = qint64(64) << 20;
+
+// What the window holds of an album, as the file stores it.
+struct Album
+{
+    QString folder;
+    int border = 0;
+    QString backLink;
+    QString title;
+    int widthFlag = 0;
+    int option = 1;
+    QString background;
+    QString pageName;
+    QStringList entries;
+};
+
+// The lines of the file. Blank entries (spaces only; a full-width space is
+// a character like any other) are left out. Characters with no CP932 form
+// in a caption or the title become numeric character references, which the
+// page shows as the same characters; in every other field they stay, and
+// encoding the lines reports them.
+QStringList write(const Album &album);
+
+// What reading found. A value the file does not reach stays empty, and the
+// window leaves its control as it was.
+struct Loaded
+{
+    bool magicMatched = false;
+    std::optional<QString> folder;
+    // The flag character's digit, 0 for any other character; the check box
+    // takes 0, 1 and 2 and refuses the rest.
+    std::optional<int> border;
+    std::optional<QString> backLink;
+    std::optional<QString> title;
+    // The leading decimal digits of what follows the title, 0 when there are
+    // none; values past 16 bits are held as -1, which the check box refuses.
+    std::optional<int> widthFlag;
+    std::optional<int> option;
+    std::optional<QString> background;
+    std::optional<QString> pageName;
+    QStringList entries;
+    // The photo list was full: later entries were not taken.
+    bool tooManyEntries = false;
+    // The file was larger than maxBytes: its end was not read.
+    bool tooLarge = false;
+
+    bool madeIn(const QString &currentFolder) const { return folder && *folder == currentFolder; }
+};
+
+Loaded read(const QStringList &lines);
+
+// Reads the bytes of a file, of which at most maxBytes + 1 need be given:
+// more than maxBytes means the file goes on beyond them.
+Loaded parse(QByteArrayView bytes);
+
+// The name the save dialog proposes for a page file name: up to and
+// including its first "." followed by "txt", or the name unchanged.
+QString proposedName(const QString &pageName);
+
+// Page file names shorter than this are not accepted for a save.
+inline constexpr int minPageName = 5;
+
+} // namespace projectfile

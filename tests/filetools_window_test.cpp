@@ -1,0 +1,377 @@
+#include "testkit.h"
+
+#include "app/dirs.h"
+#include "app/main1.h"
+#include "app/panes.h"
+#include "screens/rclk.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+QStringList items(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+// Every file of a folder with its bytes, in the file pane's order.
+QStringList filesWithContents(const QString &dir)
+{
+    QStringList out;
+    for (const QString &n : QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        out.append(n + "=" + QString::fromUtf8(testkit::bytes(dir + "/" + n)));
+    return out;
+}
+
+// The window on a folder holding the given files (each file's content is its name).
+std::unique_ptr<main1> windowOn(const testkit::Sandbox &box, const QStringList &files)
+{
+    box.touch(box.folder("work"), files);
+    return testkit::window();
+}
+
+void showActive(QWidget *w)
+{
+    w->show();
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+rclk *openRenameScreen(main1 &w)
+{
+    w.dirnchg->trigger();
+    return qobject_cast<rclk *>(w.renameScreen.data());
+}
+
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+TEST(SerialRenaming, EmptyFolderSaysSoAndAsksNothing)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = testkit::window();
+    w->Command9->click();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].text, "ファイルがありません");
+    EXPECT_EQ(modals.shown[0].buttons, QStringList({"OK"}));
+    EXPECT_EQ(modals.shown[0].icon, QMessageBox::NoIcon);
+}
+
+TEST(SerialRenaming, AsksThenRenamesInPaneOrderAndLeavesThePhotoList)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"b.jpg", "A.JPG", "noext"});
+    w->List1->addItems({"A.JPG,cap", "b.jpg"});
+    modals.answer(QMessageBox::No);
+    w->Command9->click();
+    ASSERT_EQ(modals.shown.size(), 1);
+    const QString work = box.folder("work");
+    EXPECT_EQ(modals.shown[0].text, work + "\r\rファイル名を連番改名しますか？");
+    EXPECT_EQ(modals.shown[0].title, "KAMERIO");
+    EXPECT_EQ(modals.shown[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(modals.shown[0].buttons.size(), 2);
+    EXPECT_EQ(filesWithContents(work), QStringList({"A.JPG=A.JPG", "b.jpg=b.jpg", "noext=noext"}));
+
+    w->Command9->click();
+    EXPECT_EQ(modals.shown.size(), 2);
+    EXPECT_EQ(filesWithContents(work),
+              QStringList({"0000001.JPG=A.JPG", "0000002.jpg=b.jpg", "0000003=noext"}));
+    EXPECT_EQ(items(w->List2), QStringList({"A.JPG", "b.jpg", "noext"}));
+    EXPECT_EQ(w->File1->names(), QStringList({"0000001.JPG", "0000002.jpg", "0000003"}));
+    EXPECT_EQ(items(w->List1), QStringList({"A.JPG,cap", "b.jpg"}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(SerialRenaming, TwiceWithOtherSettingsAndOverNumberedNames)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"x.jpg", "y.jpg"});
+    const QString work = box.folder("work");
+    w->Text2->setText("  tokyo  ");
+    w->Combo1->setEditText("3");
+    w->Command9->click();
+    EXPECT_EQ(filesWithContents(work), QStringList({"tokyo001.jpg=x.jpg", "tokyo002.jpg=y.jpg"}));
+
+    w->Text2->setText("photograph");
+    w->Combo1->setEditText("3 ");
+    w->Command9->click();
+    EXPECT_EQ(filesWithContents(work), QStringList({"photog01.jpg=x.jpg", "photog02.jpg=y.jpg"}));
+
+    // A new photo sorting first: each new name is the old name of the next file.
+    box.touch(work, {"photog00.jpg"});
+    w->File1->refresh();
+    w->Command9->click();
+    EXPECT_EQ(filesWithContents(work),
+              QStringList({"photog01.jpg=photog00.jpg", "photog02.jpg=x.jpg", "photog03.jpg=y.jpg"}));
+    EXPECT_EQ(modals.shown.size(), 3);
+}
+
+TEST(SerialRenaming, NameHeldByAnotherEntryKeepsTheFileAndSaysSo)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"A.JPG", "b.jpg"});
+    const QString work = box.folder("work");
+    QDir(work).mkdir("0000001.JPG");
+    w->Command9->click();
+    ASSERT_EQ(modals.shown.size(), 2);
+    EXPECT_EQ(modals.shown[1].text,
+              "次のﾌｧｲﾙは名前を変更できず、元の名前のままです。\nA.JPG（同じ名前のものがあります）");
+    EXPECT_EQ(filesWithContents(work), QStringList({"0000002.jpg=b.jpg", "A.JPG=A.JPG"}));
+    EXPECT_TRUE(QFileInfo(work + "/0000001.JPG").isDir());
+}
+
+TEST(SerialRenaming, EnterInTheBaseMovesToTheButtonAndASecondEnterRenames)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"a.jpg"});
+    showActive(w.get());
+    w->Text2->setFocus();
+    QTest::keyClicks(w->Text2, "ab");
+    QTest::keyClick(w->Text2, Qt::Key_Return);
+    EXPECT_EQ(w->Text2->text(), "ab");
+    EXPECT_EQ(QApplication::focusWidget(), w->Command9);
+    QTest::keyClick(w->Command9, Qt::Key_Return);
+    EXPECT_EQ(filesWithContents(box.folder("work")), QStringList({"ab00001.jpg=a.jpg"}));
+}
+
+TEST(LowerCasing, RenamesUpperCaseNamesAndTellsWhichWereTaken)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"A.jpg", "a.jpg", "DSC01.JPG", "lower.jpg"});
+    const QString work = box.folder("work");
+    modals.answer(QMessageBox::No);
+    w->Command6->click();
+    EXPECT_EQ(modals.shown[0].text, work + "\r\rﾃﾞｨﾚｸﾄﾘ配下のﾌｧｲﾙ名を小文字化しますか？");
+    EXPECT_EQ(modals.shown[0].buttons.size(), 2);
+    EXPECT_EQ(modals.shown.size(), 1);
+
+    w->Command6->click();
+    ASSERT_EQ(modals.shown.size(), 3);
+    EXPECT_EQ(modals.shown[2].text, "次のﾌｧｲﾙは小文字化できず、元の名前のままです。\nA.jpg（同じ名前のものがあります）");
+    EXPECT_EQ(filesWithContents(work),
+              QStringList({"A.jpg=A.jpg", "a.jpg=a.jpg", "dsc01.jpg=DSC01.JPG", "lower.jpg=lower.jpg"}));
+    EXPECT_EQ(w->File1->names(), QStringList({"A.jpg", "a.jpg", "dsc01.jpg", "lower.jpg"}));
+}
+
+TEST(LowerCasing, AllLowerOrEmptyOnlyAsks)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = testkit::window();
+    w->Command6->click();
+    EXPECT_EQ(modals.shown.size(), 1);
+    box.touch(box.folder("work"), {"a.jpg", "b.jpg"});
+    w->File1->refresh();
+    w->Command6->click();
+    EXPECT_EQ(modals.shown.size(), 2);
+    EXPECT_EQ(filesWithContents(box.folder("work")), QStringList({"a.jpg=a.jpg", "b.jpg=b.jpg"}));
+}
+
+TEST(WorkFolderCopy, CopiesListedPhotosReplacingOldCopies)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"p1.jpg", "p2.jpg", "p3.jpg"});
+    const QString work = box.folder("work");
+    w->List1->addItems({"p1.jpg,はな", "p2.jpg", "p1.jpg"});
+    w->Command5->click();
+    EXPECT_TRUE(modals.shown.isEmpty());
+    EXPECT_EQ(filesWithContents(work + "/tmp"), QStringList({"p1.jpg=p1.jpg", "p2.jpg=p2.jpg"}));
+    QStringList folders;
+    for (int i = 0; i < w->Dir1->count(); ++i)
+        folders.append(w->Dir1->item(i)->data(Qt::UserRole).toString());
+    EXPECT_TRUE(folders.contains(work + "/tmp"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Second run: changed photos replace their copies, unlisted copies stay.
+    QFile f(work + "/p1.jpg");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("new p1");
+    f.close();
+    w->List1->clear();
+    w->List1->addItems({"p1.jpg", "p3.jpg", "gone.jpg"});
+    w->Command5->click();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].text, "次のﾌｧｲﾙはｺﾋﾟｰできませんでした。\ngone.jpg（見つかりません）");
+    EXPECT_EQ(filesWithContents(work + "/tmp"), QStringList({"p1.jpg=new p1", "p2.jpg=p2.jpg", "p3.jpg=p3.jpg"}));
+    EXPECT_EQ(items(w->List1), QStringList({"p1.jpg", "p3.jpg", "gone.jpg"}));
+
+    w->List1->clear();
+    w->Command5->click();
+    EXPECT_EQ(modals.shown.size(), 1);
+}
+
+TEST(WorkFolderCopy, PlainFileNamedTmpOrALoopIsNeverWrittenThrough)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"p1.jpg", "tmp"});
+    const QString work = box.folder("work");
+    w->List1->addItems({"p1.jpg"});
+    w->Command5->click();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].text, "作業ﾌｫﾙﾀﾞ tmp を作れませんでした（ﾌｫﾙﾀﾞではありません）。");
+    EXPECT_EQ(filesWithContents(work), QStringList({"p1.jpg=p1.jpg", "tmp=tmp"}));
+
+    QFile::remove(work + "/tmp");
+    ASSERT_TRUE(QFile::link(".", work + "/tmp"));
+    w->Command5->click();
+    ASSERT_EQ(modals.shown.size(), 2);
+    EXPECT_EQ(modals.shown[1].text, "次のﾌｧｲﾙはｺﾋﾟｰできませんでした。\np1.jpg（ｺﾋﾟｰ元と同じﾌｧｲﾙです）");
+    EXPECT_EQ(testkit::bytes(work + "/p1.jpg"), "p1.jpg");
+}
+
+TEST(RenameScreen, LooksAsDesignedAndStartsOnTheBrowserFolder)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    const QString photos = box.folder("work/photos/2004");
+    ASSERT_TRUE(w->Dir1->changeTo(photos));
+    showActive(w.get());
+    rclk *s = openRenameScreen(*w);
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(s));
+    EXPECT_EQ(dirs::motodir, photos);
+    EXPECT_EQ(s->objectName(), "rclk");
+    EXPECT_EQ(s->windowTitle(), "ﾃﾞｨﾚｸﾄﾘ作成");
+    EXPECT_EQ(s->size(), QSize(688, 60));
+    EXPECT_EQ(s->minimumSize(), s->maximumSize());
+    EXPECT_FALSE(s->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(s->Label1->text(), "変更元ﾃﾞｨﾚｸﾄﾘ：");
+    EXPECT_EQ(s->Label3->text(), "変更後ﾃﾞｨﾚｸﾄﾘ：");
+    EXPECT_EQ(s->Command1->text(), "決定");
+    EXPECT_EQ(s->Command2->text(), "戻る");
+    EXPECT_EQ(s->Label2->geometry(), QRect(96, 8, 585, 17));
+    EXPECT_EQ(s->Text1->geometry(), QRect(96, 32, 481, 18));
+    EXPECT_EQ(s->Command1->geometry(), QRect(584, 32, 49, 25));
+    EXPECT_EQ(s->Command2->geometry(), QRect(640, 32, 41, 25));
+    EXPECT_EQ(s->Label2->text(), photos);
+    EXPECT_EQ(s->Text1->text(), photos);
+    EXPECT_EQ(s->Text1->nextInFocusChain(), s->Command1);
+
+    // A second request brings the same screen forward with its fields as
+    // they were; closing the main window leaves it open.
+    ASSERT_TRUE(w->Dir1->changeTo(box.folder("work/photos")));
+    EXPECT_EQ(openRenameScreen(*w), s);
+    EXPECT_EQ(s->Label2->text(), photos);
+    w->close();
+    EXPECT_TRUE(s->isVisible());
+}
+
+TEST(RenameScreen, ChecksTheNewPathBeforeRenaming)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = testkit::window();
+    const QString photos = box.folder("work/photos/2004");
+    ASSERT_TRUE(w->Dir1->changeTo(photos));
+    rclk *s = openRenameScreen(*w);
+    s->Command1->click();
+    s->Text1->setText(box.folder("other") + "/2005");
+    s->Command1->click();
+    EXPECT_EQ(modals.texts(), QStringList({"作成するﾃﾞｨﾚｸﾄﾘ名を入れてください", "この名前には、変更できません！"}));
+    EXPECT_TRUE(s->isVisible());
+    EXPECT_TRUE(QFileInfo(photos).isDir());
+    s->Command2->click();
+    settle();
+    EXPECT_TRUE(w->renameScreen.isNull());
+    EXPECT_TRUE(QFileInfo(photos).isDir());
+    EXPECT_EQ(w->Dir1->path(), photos);
+}
+
+TEST(RenameScreen, RenamesAndTheBrowserFollows)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = testkit::window();
+    const QString from = box.folder("work/photos/2004");
+    box.touch(from, {"a.jpg"});
+    ASSERT_TRUE(w->Dir1->changeTo(from));
+    w->List1->addItems({"a.jpg,cap"});
+    rclk *s = openRenameScreen(*w);
+    const QString to = box.folder("work/photos") + "/2005";
+    s->Text1->setText(to);
+    s->Command1->click();
+    settle();
+    EXPECT_TRUE(modals.shown.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(from));
+    EXPECT_EQ(testkit::bytes(to + "/a.jpg"), "a.jpg");
+    EXPECT_EQ(w->Dir1->path(), to);
+    EXPECT_EQ(w->Label1->text(), to);
+    EXPECT_EQ(w->File1->names(), QStringList({"a.jpg"}));
+    EXPECT_EQ(w->List1->count(), 0);
+    EXPECT_EQ(dirs::currentDir(), to);
+    EXPECT_TRUE(w->renameScreen.isNull());
+}
+
+TEST(RenameScreen, AnExistingFolderIsNeverReplaced)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = testkit::window();
+    const QString from = box.folder("work/photos/2004");
+    box.touch(from, {"a.jpg"});
+    // rename(2) would replace an empty folder without a word.
+    const QString to = box.folder("work/photos/2005");
+    ASSERT_TRUE(w->Dir1->changeTo(from));
+    rclk *s = openRenameScreen(*w);
+    s->Text1->setText(to);
+    s->Command1->click();
+    settle();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].text, from + " を " + to + " に変更できませんでした（同じ名前のものがあります）。");
+    EXPECT_EQ(testkit::bytes(from + "/a.jpg"), "a.jpg");
+    EXPECT_TRUE(QFileInfo(to).isDir());
+    EXPECT_EQ(w->Dir1->path(), to);
+    EXPECT_TRUE(w->renameScreen.isNull());
+}
+
+TEST(RenameScreen, EnterInThePathMovesToTheConfirmButton)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = testkit::window();
+    const QString from = box.folder("work/photos/2004");
+    ASSERT_TRUE(w->Dir1->changeTo(from));
+    rclk *s = openRenameScreen(*w);
+    showActive(s);
+    EXPECT_EQ(QApplication::focusWidget(), s->Text1);
+    s->Text1->end(false);
+    QTest::keyClick(s->Text1, Qt::Key_Backspace);
+    QTest::keyClicks(s->Text1, "5");
+    QTest::keyClick(s->Text1, Qt::Key_Return);
+    EXPECT_EQ(s->Text1->text(), box.folder("work/photos") + "/2005");
+    EXPECT_EQ(QApplication::focusWidget(), s->Command1);
+    EXPECT_TRUE(QFileInfo(from).isDir());
+    QTest::keyClick(s->Command1, Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(QFileInfo::exists(from));
+    EXPECT_TRUE(QFileInfo(box.folder("work/photos") + "/2005").isDir());
+    EXPECT_TRUE(modals.shown.isEmpty());
+}
