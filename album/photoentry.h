@@ -15,7 +15,7 @@ QString caption(const QString &entry);
 bool hasCaption(const QString &entry);
 QString withCaption(const QString &entry, const QString &caption);
 
-// True when the entry holds some character other than a space.
+// True when the entry holds nothing but spaces (or nothing at all).
 bool isBlank(const QString &entry);
 
 // ".jpg" anywhere in the lower-cased name, not only at its end.

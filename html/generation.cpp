@@ -54,6 +54,8 @@ QString main1::writePage(const QString &aaa, int bbb)
         dirs::message(this, QStringLiteral("右下のｈｔｍｌファイル名を入れてください。"));
         return QString();
     }
+    if (const QString clash = page::photoClash(name, texts(List1)); !clash.isEmpty())
+        return clash;
     page::Options options;
     options.title = Text6->text();
     options.backLink = Text9->text();

@@ -177,6 +177,15 @@ Page compose(const Options &o, const QStringList &entries)
     return p;
 }
 
+QString photoClash(const QString &name, const QStringList &albumEntries)
+{
+    for (const QString &entry : albumEntries)
+        if (photoentry::fileName(entry) == name)
+            return QStringLiteral("「%1」は写真リストにある写真と同じ名前です。写真を上書きしないよう、書き込みませんでした。")
+                .arg(name);
+    return QString();
+}
+
 QString save(const QString &folder, const QString &name, const QStringList &lines)
 {
     if (name.contains(u'/') || name.contains(QChar(0)))

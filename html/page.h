@@ -45,6 +45,10 @@ QString fileName(const QString &typed, int number);
 // The img src address of a photo in the page's folder.
 QString imageAddress(const QString &photo);
 
+// Why a page of that name must not be written over one of the album's own
+// photos (a file name typed as "a.jpg", say); empty when it may.
+QString photoClash(const QString &name, const QStringList &albumEntries);
+
 // Writes the page into folder atomically, in CP932 with CR LF. Returns an
 // empty text, or a Japanese reason why the page could not be written, in
 // which case any old file of that name is left as it was.

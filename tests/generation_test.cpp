@@ -408,6 +408,17 @@ TEST_F(Generation, APageThatCannotBeWrittenIsNamedAndTheOthersAreWritten)
     EXPECT_FALSE(QFile::exists(box.path() + QStringLiteral("/index.html")));
 }
 
+TEST_F(Generation, APageNeverReplacesOneOfTheAlbumsPhotos)
+{
+    writeFile(folder() + QStringLiteral("/p2.jpg"), "photo bytes");
+    album(names(1, 3));
+    w->Text4->setText(QStringLiteral(" p2.jpg "));
+    generate();
+    EXPECT_EQ(page(QStringLiteral("p2.jpg")), QByteArray("photo bytes"));
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_TRUE(modals.shown[0].text.contains(QStringLiteral("「p2.jpg」は写真リストにある写真と同じ名前です。")));
+}
+
 TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
 {
     const QString ro = box.folder(QStringLiteral("ro"));
