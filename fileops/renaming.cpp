@@ -1,6 +1,7 @@
 #include "fileops/renaming.h"
 
 #include "fileops/fsname.h"
+#include "textio/spaces.h"
 
 #include <QHash>
 
@@ -45,16 +46,9 @@ QString temporaryName(const QSet<QString> &taken, const QHash<QString, int> &wan
 
 QString serialName(const QString &base, const QString &digits, int position, const QString &oldName)
 {
-    qsizetype b = 0;
-    qsizetype e = base.size();
-    while (b < e && base[b] == u' ')
-        ++b;
-    while (e > b && base[e - 1] == u' ')
-        --e;
-    const QStringView trimmed = QStringView(base).mid(b, e - b);
+    const QString trimmed = spaces::trim(base);
     const qsizetype n = characters(trimmed);
-    const QString stem = n < 5 ? trimmed.toString() + QString(5 - n, u'0')
-                               : trimmed.left(prefixLength(trimmed, 6)).toString();
+    const QString stem = n < 5 ? trimmed + QString(5 - n, u'0') : trimmed.left(prefixLength(trimmed, 6));
     const int width = digits == QLatin1String("3") ? 3 : 2;
     const qsizetype dot = oldName.indexOf(u'.');
     return stem + QStringLiteral("%1").arg(position, width, 10, QChar(u'0'))

@@ -4,6 +4,7 @@
 #include "app/about.h"
 #include "fileops/fsname.h"
 #include "textio/cp932.h"
+#include "textio/spaces.h"
 #include "textio/textfile.h"
 
 #include <QStringBuilder>
@@ -38,7 +39,7 @@ QString bodyLine(const Options &o)
 bool isPrintWidth(const QString &width)
 {
     bool ok = false;
-    const double value = trimSpaces(width).toDouble(&ok);
+    const double value = spaces::trim(width).toDouble(&ok);
     return ok && value == printWidth;
 }
 
@@ -71,20 +72,9 @@ void appendPercent(QString &out, uchar byte)
 
 } // namespace
 
-QString trimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QString fileName(const QString &typed, int number)
 {
-    const QString name = trimSpaces(typed);
+    const QString name = spaces::trim(typed);
     if (name.isEmpty() || number == 0)
         return name;
     const QString digits = QString::number(number);
@@ -124,12 +114,12 @@ QString imageAddress(const QString &photo)
 Page compose(const Options &o, const QStringList &entries)
 {
     Page p;
-    p.title = trimSpaces(o.title).isEmpty() ? defaultTitle : o.title;
+    p.title = spaces::trim(o.title).isEmpty() ? defaultTitle : o.title;
     p.width = o.fixedWidth && o.width.isEmpty() ? defaultWidth : o.width;
     const bool backLink = o.backLink.size() > backLinkAfter;
     const bool compact = (o.albumCount == 5 || o.albumCount == 6) && o.fixedWidth && isPrintWidth(p.width);
     const QString widthAttribute =
-        o.fixedWidth ? QStringLiteral(" width=\"") % trimSpaces(p.width) % u'"' : QString();
+        o.fixedWidth ? QStringLiteral(" width=\"") % spaces::trim(p.width) % u'"' : QString();
 
     QStringList &l = p.lines;
     l.reserve(40 + entries.size() * 4);

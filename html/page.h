@@ -33,10 +33,6 @@ struct Page
 // The page of the given photo entries ("name" or "name,caption").
 Page compose(const Options &options, const QStringList &entries);
 
-// The text without leading and trailing ordinary spaces (an ideographic
-// space is text, not padding).
-QString trimSpaces(const QString &text);
-
 // The file name for page `number` from the typed name: trimmed, with the
 // number in front of the first "." (or at the end when there is none).
 // Empty when nothing but spaces was typed.

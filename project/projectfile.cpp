@@ -2,6 +2,7 @@
 
 #include "album/photoentry.h"
 #include "textio/cp932.h"
+#include "textio/spaces.h"
 
 namespace projectfile {
 namespace {
@@ -47,17 +48,6 @@ int leadingNumber(QStringView text)
     return value;
 }
 
-QString trimmedSpaces(QStringView text)
-{
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && text[from] == u' ')
-        ++from;
-    while (to > from && text[to - 1] == u' ')
-        --to;
-    return text.mid(from, to - from).toString();
-}
-
 std::optional<int> optionOf(const QString &line)
 {
     if (line.size() != 4 || !line.startsWith(QLatin1String("opt")) || line[3] < u'1' || line[3] > u'9')
@@ -83,7 +73,7 @@ void cutHeader(QStringView rest, Loaded &out)
     const qsizetype backLinkEnd = fields.indexOf(u',');
     if (backLinkEnd < 0)
         return;
-    out.backLink = trimmedSpaces(fields.left(backLinkEnd));
+    out.backLink = spaces::trim(fields.left(backLinkEnd));
     const QStringView afterBackLink = fields.mid(backLinkEnd + 1);
     const qsizetype titleEnd = afterBackLink.indexOf(u',');
     if (titleEnd < 0)
