@@ -145,13 +145,18 @@ void FileList::refresh()
     setUpdatesEnabled(true);
 }
 
-QStringList FileList::names() const
+QStringList itemTexts(const QListWidget *list)
 {
     QStringList out;
-    out.reserve(count());
-    for (int i = 0; i < count(); ++i)
-        out.append(item(i)->text());
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
     return out;
+}
+
+QStringList FileList::names() const
+{
+    return itemTexts(this);
 }
 
 void FileList::mouseReleaseEvent(QMouseEvent *event)

@@ -7,6 +7,9 @@
 #include <QListWidget>
 #include <QPushButton>
 
+// The texts of a list's items, first to last.
+QStringList itemTexts(const QListWidget *list);
+
 // Shrinks the font of every label, button and check box under root whose
 // caption would otherwise be clipped by the fixed place it stands in.
 void fitCaptions(QWidget *root);

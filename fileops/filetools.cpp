@@ -94,11 +94,7 @@ void main1::Command5_Click()
     {
         BusyCursor busy;
         dirs::setCurrentDir(Dir1->path());
-        QStringList entries;
-        entries.reserve(List1->count());
-        for (int i = 0; i < List1->count(); ++i)
-            entries.append(List1->item(i)->text());
-        copied = workcopy::copyListed(Dir1->path(), entries);
+        copied = workcopy::copyListed(Dir1->path(), itemTexts(List1));
         Dir1->refresh();
         File1->refresh();
     }

@@ -24,15 +24,6 @@ int background(const main1 &w)
     return 0;
 }
 
-QStringList texts(const QListWidget *list)
-{
-    QStringList out;
-    out.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
 } // namespace
 
 void main1::connectGeneration()
@@ -54,7 +45,7 @@ QString main1::writePage(const QString &aaa, int bbb)
         dirs::message(this, QStringLiteral("右下のｈｔｍｌファイル名を入れてください。"));
         return QString();
     }
-    if (const QString clash = page::photoClash(name, texts(List1)); !clash.isEmpty())
+    if (const QString clash = page::photoClash(name, itemTexts(List1)); !clash.isEmpty())
         return clash;
     page::Options options;
     options.title = Text6->text();
@@ -68,7 +59,7 @@ QString main1::writePage(const QString &aaa, int bbb)
     options.label = aaa;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const page::Page made = page::compose(options, texts(List3));
+    const page::Page made = page::compose(options, itemTexts(List3));
     if (made.title != Text6->text())
         Text6->setText(made.title);
     if (made.width != Text3->text())
@@ -87,7 +78,7 @@ QString main1::makehtml(const QString &aaa, int bbb)
 
 void main1::makemoto()
 {
-    const QStringList album = texts(List1);
+    const QStringList album = itemTexts(List1);
     const bool splitIntoPages = dirs::checkValue(Check4) == 1;
     QStringList failedPages;
     QString firstReason;

@@ -60,9 +60,7 @@ projectfile::Album album(const main1 &w)
         }
     a.background = w.Text5->text();
     a.pageName = w.Text4->text();
-    a.entries.reserve(w.List1->count());
-    for (int i = 0; i < w.List1->count(); ++i)
-        a.entries.append(w.List1->item(i)->text());
+    a.entries = itemTexts(w.List1);
     return a;
 }
 

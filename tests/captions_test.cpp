@@ -60,13 +60,7 @@ struct Album
         w->allselec();
     }
 
-    QStringList entries() const
-    {
-        QStringList out;
-        for (int i = 0; i < w->List1->count(); ++i)
-            out.append(w->List1->item(i)->text());
-        return out;
-    }
+    QStringList entries() const { return itemTexts(w->List1); }
 
     int selected() const
     {

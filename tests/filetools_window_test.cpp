@@ -20,14 +20,6 @@
 
 namespace {
 
-QStringList items(const QListWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
 // Every file of a folder with its bytes, in the file pane's order.
 QStringList filesWithContents(const QString &dir)
 {
@@ -98,9 +90,9 @@ TEST(SerialRenaming, AsksThenRenamesInPaneOrderAndLeavesThePhotoList)
     EXPECT_EQ(modals.shown.size(), 2);
     EXPECT_EQ(filesWithContents(work),
               QStringList({"0000001.JPG=A.JPG", "0000002.jpg=b.jpg", "0000003=noext"}));
-    EXPECT_EQ(items(w->List2), QStringList({"A.JPG", "b.jpg", "noext"}));
+    EXPECT_EQ(itemTexts(w->List2), QStringList({"A.JPG", "b.jpg", "noext"}));
     EXPECT_EQ(w->File1->names(), QStringList({"0000001.JPG", "0000002.jpg", "0000003"}));
-    EXPECT_EQ(items(w->List1), QStringList({"A.JPG,cap", "b.jpg"}));
+    EXPECT_EQ(itemTexts(w->List1), QStringList({"A.JPG,cap", "b.jpg"}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -220,7 +212,7 @@ TEST(WorkFolderCopy, CopiesListedPhotosReplacingOldCopies)
     ASSERT_EQ(modals.shown.size(), 1);
     EXPECT_EQ(modals.shown[0].text, "次のﾌｧｲﾙはｺﾋﾟｰできませんでした。\ngone.jpg（見つかりません）");
     EXPECT_EQ(filesWithContents(work + "/tmp"), QStringList({"p1.jpg=new p1", "p2.jpg=p2.jpg", "p3.jpg=p3.jpg"}));
-    EXPECT_EQ(items(w->List1), QStringList({"p1.jpg", "p3.jpg", "gone.jpg"}));
+    EXPECT_EQ(itemTexts(w->List1), QStringList({"p1.jpg", "p3.jpg", "gone.jpg"}));
 
     w->List1->clear();
     w->Command5->click();

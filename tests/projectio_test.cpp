@@ -29,10 +29,7 @@ const QString notProject = QStringLiteral("kamerio のファイルではあり�
 
 QStringList entries(const main1 &w)
 {
-    QStringList out;
-    for (int i = 0; i < w.List1->count(); ++i)
-        out.append(w.List1->item(i)->text());
-    return out;
+    return itemTexts(w.List1);
 }
 
 void setEntries(main1 &w, const QStringList &items)

@@ -43,10 +43,7 @@ void store(const char *key, const QString &value)
 
 QStringList entries(const main1 &w)
 {
-    QStringList out;
-    for (int i = 0; i < w.List1->count(); ++i)
-        out.append(w.List1->item(i)->text());
-    return out;
+    return itemTexts(w.List1);
 }
 
 // Opens the folder item of the directory pane the way a user does: a double-click.
