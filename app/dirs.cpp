@@ -77,16 +77,19 @@ void clipchdir(main1 &w)
     }
     const QString old = w.Label1->text();
     const QString target = dirslogic::clipboardFolder(text);
+    // A path is shown as copied; a file address as the folder it names, since
+    // pages and project files are written where Label1 says.
+    const QString shown = target.isEmpty() ? text : target;
     // Each pane move rewrites Label1; putting the copied text back before the
     // next step leaves Label1 on the text exactly as copied.
     bool ok = !target.isEmpty();
-    w.Label1->setText(text);
+    w.Label1->setText(shown);
     if (ok)
         ok = w.setDrive(target);
-    w.Label1->setText(text);
+    w.Label1->setText(shown);
     if (ok)
         ok = w.Dir1->changeTo(target);
-    w.Label1->setText(text);
+    w.Label1->setText(shown);
     if (ok) {
         w.Dir1->refresh();
         ok = setCurrentDir(w.Dir1->path());
@@ -96,7 +99,7 @@ void clipchdir(main1 &w)
         message(&w, text + QStringLiteral(" のﾃﾞｨﾚｸﾄﾘはありません"));
         return;
     }
-    w.Label1->setText(text);
+    w.Label1->setText(shown);
 }
 
 QString parentdir(const QString &path)

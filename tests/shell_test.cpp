@@ -317,9 +317,11 @@ TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
     EXPECT_EQ(modals.shown[3].text, QStringLiteral("直のネットワークドライブには、対応しておりません。"
                                                    "ドライブ名を割り当て、ドライブ名にて指定して下さい。"));
 
+    // A file address names its folder; Label1 shows the folder, where pages go.
     QGuiApplication::clipboard()->setText(QUrl::fromLocalFile(box.path()).toString());
     dirs::clipchdir(*w);
     EXPECT_EQ(w->Dir1->path(), box.path());
+    EXPECT_EQ(w->Label1->text(), box.path());
 }
 
 TEST(FolderBrowser, DesktopAndFileManagerButtons)
