@@ -126,6 +126,8 @@ void main1::buildLayout()
     line2->setFrameShape(QFrame::HLine);
     Label2 = make<QLabel>(c, "Label2", 120, 645, 2055, 255, QStringLiteral("基準パソコンディレクトリ"));
     Label1 = make<ClickLabel>(c, "Label1", 2160, 600, 8655, 255);
+    // A folder is shown by its name, even one that looks like markup.
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setFrameStyle(QFrame::Box | QFrame::Plain);
     paintBackground(Label1, lightYellow);
     auto *line1 = make<QFrame>(c, "Line1", 120, 952, 10680, 30);

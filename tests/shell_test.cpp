@@ -229,6 +229,11 @@ TEST(FolderBrowser, EveryDirectoryChangeKeepsPanesLabelAndCurrentFolderInStep)
     EXPECT_FALSE(w->Dir1->changeTo(box.path() + QStringLiteral("/missing")));
     EXPECT_EQ(w->Dir1->path(), box.path());
     EXPECT_EQ(w->Label1->text(), box.path());
+
+    // A folder name that looks like markup is shown as it is.
+    const QString tagged = box.folder(QStringLiteral("<i>写真"));
+    ASSERT_TRUE(w->Dir1->changeTo(tagged));
+    EXPECT_GE(w->Label1->sizeHint().width(), w->Label1->fontMetrics().horizontalAdvance(tagged));
 }
 
 TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
