@@ -37,17 +37,17 @@ W *make(QWidget *parent, const char *name, int left, int top, int width, int hei
     return w;
 }
 
-QFont face(const char *family, bool bold = false)
+QFont face(const char *family, bool bold = false, int pixels = 11)
 {
     QFont f{QString::fromLatin1(family)};
-    f.setPixelSize(11);
+    f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
 }
 
-QFont gothic(bool bold = false)
+QFont gothic(bool bold = false, int pixels = 11)
 {
-    return face("Noto Sans CJK JP", bold);
+    return face("Noto Sans CJK JP", bold, pixels);
 }
 
 QFont mincho()
@@ -149,8 +149,11 @@ void main1::buildLayout()
     };
     for (const Choice &ch : choices) {
         *ch.button = make<QRadioButton>(Frame3, ch.name, ch.left, ch.top, 1215, 255, QString::fromUtf8(ch.caption));
-        if (ch.colour.isValid())
-            paintBackground(*ch.button, ch.colour);
+        // A button fills its background in the Button role; the round mark stays white.
+        if (ch.colour.isValid()) {
+            (*ch.button)->setAutoFillBackground(true);
+            paint(*ch.button, QPalette::Button, ch.colour);
+        }
     }
     Option1->setChecked(true);
     Text5 = make<QLineEdit>(Frame3, "Text5", 1440, 520, 9135, 270, QStringLiteral("http://"));
@@ -186,6 +189,9 @@ void main1::buildLayout()
     Label10 = make<QLabel>(c, "Label10", 6000, 4080, 255, 255, QStringLiteral("枚"));
     Label7 = make<QLabel>(c, "Label7", 4200, 4320, 1935, 495, QStringLiteral("左ファイルを選択して､上記ボタンで下記に登録"));
     Label7->setWordWrap(true);
+    // List1 covers the lower part of this place: the two lines must fit above it.
+    Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label7->setFont(gothic(false, 9));
     List1 = make<QListWidget>(c, "List1", 4200, 4740, 2055, 1470);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     paintBackground(List1, lightYellow);

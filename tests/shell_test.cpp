@@ -178,7 +178,19 @@ TEST(Layout, WindowAndControlsStandWhereTheyBelong)
     EXPECT_FALSE(w->List3->isVisible());
     EXPECT_EQ(w->Text4->text(), QStringLiteral("index.html"));
     EXPECT_EQ(w->Combo1->currentText(), QStringLiteral("2"));
-    EXPECT_EQ(w->Option2->palette().color(QPalette::Window), QColor(128, 255, 255));
+    // Each colour button is painted in its colour, not only its round mark.
+    const std::pair<QRadioButton *, QColor> painted[] = {
+        {w->Option2, {128, 255, 255}}, {w->Option3, {255, 255, 128}}, {w->Option4, {255, 192, 128}},
+        {w->Option5, {128, 255, 128}}, {w->Option6, {192, 192, 255}}, {w->Option7, {255, 192, 192}},
+        {w->Option8, {255, 192, 255}},
+    };
+    for (const auto &[option, colour] : painted) {
+        const QImage shown = option->grab().toImage();
+        EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() / 2).name(), colour.name())
+            << option->objectName().toStdString();
+    }
+    // List1 covers the lower part of Label7's place; its two lines stay above.
+    EXPECT_LE(w->Label7->heightForWidth(w->Label7->width()), w->List1->y() - w->Label7->y());
     EXPECT_EQ(w->List1->palette().color(QPalette::Base), QColor(255, 255, 192));
 
     const QStringList menuItems = {"fsave", "fload", "eexit", "easykotu", "syoukotu", "jyouhou", "list1del",
