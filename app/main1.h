@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 
 #include <map>
 
@@ -133,8 +134,8 @@ private:
     void connectCaptions();
     void connectGeneration();
     // makehtml without the refresh of the file pane, which a run of many
-    // pages does once at its end.
-    QString writePage(const QString &aaa, int bbb);
+    // pages does once at its end; photoNames are the album's file names.
+    QString writePage(const QString &aaa, int bbb, const QSet<QString> &photoNames);
     void connectProject();
     void connectFileTools();
     void connectPreview();

@@ -34,7 +34,7 @@ void main1::connectGeneration()
     connect(Command11, &QPushButton::clicked, this, &main1::Command11_Click);
 }
 
-QString main1::writePage(const QString &aaa, int bbb)
+QString main1::writePage(const QString &aaa, int bbb, const QSet<QString> &photoNames)
 {
     if (List3->count() == 0) {
         dirs::message(this, QStringLiteral("項目を追加してください。"));
@@ -45,7 +45,7 @@ QString main1::writePage(const QString &aaa, int bbb)
         dirs::message(this, QStringLiteral("右下のｈｔｍｌファイル名を入れてください。"));
         return QString();
     }
-    if (const QString clash = page::photoClash(name, itemTexts(List1)); !clash.isEmpty())
+    if (const QString clash = page::photoClash(name, photoNames); !clash.isEmpty())
         return clash;
     page::Options options;
     options.title = Text6->text();
@@ -71,7 +71,7 @@ QString main1::writePage(const QString &aaa, int bbb)
 
 QString main1::makehtml(const QString &aaa, int bbb)
 {
-    const QString failure = writePage(aaa, bbb);
+    const QString failure = writePage(aaa, bbb, page::photoNames(itemTexts(List1)));
     File1->refresh();
     return failure;
 }
@@ -82,10 +82,11 @@ void main1::makemoto()
     const bool splitIntoPages = dirs::checkValue(Check4) == 1;
     QStringList failedPages;
     QString firstReason;
+    const QSet<QString> photoNames = page::photoNames(album);
     List3->clear();
     for (const split::Page &p : split::pages(int(album.size()), splitIntoPages)) {
         List3->addItems(album.mid(p.first, p.count));
-        const QString failure = writePage(p.label, p.number);
+        const QString failure = writePage(p.label, p.number, photoNames);
         if (!failure.isEmpty()) {
             failedPages.append(page::fileName(Text4->text(), p.number));
             if (firstReason.isEmpty())

@@ -167,13 +167,20 @@ Page compose(const Options &o, const QStringList &entries)
     return p;
 }
 
-QString photoClash(const QString &name, const QStringList &albumEntries)
+QSet<QString> photoNames(const QStringList &albumEntries)
 {
+    QSet<QString> names;
+    names.reserve(albumEntries.size());
     for (const QString &entry : albumEntries)
-        if (photoentry::fileName(entry) == name)
-            return QStringLiteral("「%1」は写真リストにある写真と同じ名前です。写真を上書きしないよう、書き込みませんでした。")
-                .arg(name);
-    return QString();
+        names.insert(photoentry::fileName(entry));
+    return names;
+}
+
+QString photoClash(const QString &name, const QSet<QString> &photoNames)
+{
+    if (!photoNames.contains(name))
+        return QString();
+    return QStringLiteral("「%1」は写真リストにある写真と同じ名前です。写真を上書きしないよう、書き込みませんでした。").arg(name);
 }
 
 QString save(const QString &folder, const QString &name, const QStringList &lines)

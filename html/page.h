@@ -1,6 +1,7 @@
 // One album page: its lines, its file name and its writing to disk.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -41,9 +42,12 @@ QString fileName(const QString &typed, int number);
 // The img src address of a photo in the page's folder.
 QString imageAddress(const QString &photo);
 
+// The file names of the album's photos, gathered once for every page of a run.
+QSet<QString> photoNames(const QStringList &albumEntries);
+
 // Why a page of that name must not be written over one of the album's own
 // photos (a file name typed as "a.jpg", say); empty when it may.
-QString photoClash(const QString &name, const QStringList &albumEntries);
+QString photoClash(const QString &name, const QSet<QString> &photoNames);
 
 // Writes the page into folder atomically, in CP932 with CR LF. Returns an
 // empty text, or a Japanese reason why the page could not be written, in
