@@ -259,7 +259,9 @@ TEST(RenameScreen, LooksAsDesignedAndStartsOnTheBrowserFolder)
     EXPECT_EQ(s->Label3->text(), "変更後ﾃﾞｨﾚｸﾄﾘ：");
     EXPECT_EQ(s->Command1->text(), "決定");
     EXPECT_EQ(s->Command2->text(), "戻る");
+    EXPECT_EQ(s->Label1->geometry(), QRect(8, 8, 89, 17));
     EXPECT_EQ(s->Label2->geometry(), QRect(96, 8, 585, 17));
+    EXPECT_EQ(s->Label3->geometry(), QRect(8, 32, 89, 17));
     EXPECT_EQ(s->Text1->geometry(), QRect(96, 32, 481, 18));
     EXPECT_EQ(s->Command1->geometry(), QRect(584, 32, 49, 25));
     EXPECT_EQ(s->Command2->geometry(), QRect(640, 32, 41, 25));
