@@ -160,7 +160,9 @@ bool renameByLink(const QString &from, const QString &to, int *error)
 
 bool copyReplacing(const QString &from, const QString &to, int *error)
 {
-    const int in = open(fsname::encode(from).constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe would wait for a writer before it could be
+    // refused; on a regular file the flag changes nothing.
+    const int in = open(fsname::encode(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
         return fail(error, errno);
     struct Closer

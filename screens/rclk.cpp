@@ -43,6 +43,8 @@ rclk::rclk(main1 &owner)
     Label1 = place<QLabel>(this, "Label1", 120, 120, 1335, 255, QStringLiteral("変更元ﾃﾞｨﾚｸﾄﾘ："));
     Label2 = place<QLabel>(this, "Label2", 1440, 120, 8775, 255);
     Label2->setFrameStyle(QFrame::Box | QFrame::Plain);
+    // A folder name may hold "<" and "&": it is shown as it is spelt.
+    Label2->setTextFormat(Qt::PlainText);
     Label3 = place<QLabel>(this, "Label3", 120, 480, 1335, 255, QStringLiteral("変更後ﾃﾞｨﾚｸﾄﾘ："));
     Text1 = place<QLineEdit>(this, "Text1", 1440, 480, 7215, 264);
     Command1 = place<QPushButton>(this, "Command1", 8760, 480, 732, 372, QStringLiteral("決定"));

@@ -442,6 +442,12 @@ TEST(SafeCopy, ReplacesWholeKeepsTimesAndNeverCopiesOntoItself)
     EXPECT_EQ(e, safefile::sameFileError);
     EXPECT_FALSE(safefile::copyReplacing(d + "/t", d + "/t2", &e));
     EXPECT_EQ(e, EISDIR);
+    // A pipe named like a photo (a project file can list any name) has no
+    // writer: opening it to read must not wait for one.
+    ASSERT_EQ(mkfifo(raw(d + "/pipe.jpg").constData(), 0644), 0);
+    EXPECT_FALSE(safefile::copyReplacing(d + "/pipe.jpg", d + "/t/pipe.jpg", &e));
+    EXPECT_EQ(e, EINVAL);
+    EXPECT_FALSE(QFileInfo::exists(d + "/t/pipe.jpg"));
     EXPECT_EQ(read(d + "/p.jpg"), QByteArray(700000, 'x'));
 }
 

@@ -259,7 +259,9 @@ TEST(RenameScreen, LooksAsDesignedAndStartsOnTheBrowserFolder)
     EXPECT_EQ(s->Label3->text(), "変更後ﾃﾞｨﾚｸﾄﾘ：");
     EXPECT_EQ(s->Command1->text(), "決定");
     EXPECT_EQ(s->Command2->text(), "戻る");
+    EXPECT_EQ(s->Label1->geometry(), QRect(8, 8, 89, 17));
     EXPECT_EQ(s->Label2->geometry(), QRect(96, 8, 585, 17));
+    EXPECT_EQ(s->Label3->geometry(), QRect(8, 32, 89, 17));
     EXPECT_EQ(s->Text1->geometry(), QRect(96, 32, 481, 18));
     EXPECT_EQ(s->Command1->geometry(), QRect(584, 32, 49, 25));
     EXPECT_EQ(s->Command2->geometry(), QRect(640, 32, 41, 25));
@@ -295,6 +297,39 @@ TEST(RenameScreen, ChecksTheNewPathBeforeRenaming)
     EXPECT_TRUE(w->renameScreen.isNull());
     EXPECT_TRUE(QFileInfo(photos).isDir());
     EXPECT_EQ(w->Dir1->path(), photos);
+}
+
+TEST(RenameScreen, ParentAnywhereInThePathAndACaseChangePassTheChecks)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = testkit::window();
+    // Markup in a folder name is shown as typed, never as formatting.
+    const QString from = box.folder("work/photos/<i>trip");
+    ASSERT_TRUE(w->Dir1->changeTo(from));
+    rclk *s = openRenameScreen(*w);
+    EXPECT_GE(s->Label2->sizeHint().width(), s->Label2->fontMetrics().horizontalAdvance(from));
+
+    // The parent need not stand at the start: the platform then refuses the
+    // path, the browser stays and the screen closes.
+    s->Text1->setText(box.folder("elsewhere") + box.folder("work/photos") + "/2005");
+    s->Command1->click();
+    settle();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_TRUE(modals.shown[0].text.endsWith("に変更できませんでした（見つかりません）。"));
+    EXPECT_TRUE(QFileInfo(from).isDir());
+    EXPECT_EQ(w->Dir1->path(), from);
+    EXPECT_TRUE(w->renameScreen.isNull());
+
+    const QString to = box.folder("work/photos") + "/<i>Trip";
+    s = openRenameScreen(*w);
+    s->Text1->setText(to);
+    s->Command1->click();
+    settle();
+    EXPECT_EQ(modals.shown.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(from));
+    EXPECT_TRUE(QFileInfo(to).isDir());
+    EXPECT_EQ(w->Dir1->path(), to);
 }
 
 TEST(RenameScreen, RenamesAndTheBrowserFollows)
