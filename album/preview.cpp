@@ -2,6 +2,7 @@
 
 #include "fileops/fsname.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 
 namespace preview {
@@ -25,6 +26,9 @@ QImage load(const QString &path, QSize box)
 {
     // Qt's file classes cannot reach a name that is not valid UTF-8.
     if (path.isEmpty() || !fsname::isPlain(path))
+        return {};
+    // Only a regular file: reading a pipe listed as a photo would wait forever.
+    if (!QFileInfo(path).isFile())
         return {};
     QImageReader reader(path);
     // By content, so a photo listed under a name like "a.jpg.bak" still shows.

@@ -22,21 +22,6 @@
 
 namespace {
 
-// Places are given in twips; the screen has 15 twips to a pixel.
-int px(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-template <class W, class... Args>
-W *make(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args)
-{
-    W *w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(px(left), px(top), px(width), px(height));
-    return w;
-}
-
 QFont face(const char *family, bool bold = false, int pixels = 11)
 {
     QFont f{QString::fromLatin1(family)};
@@ -112,7 +97,7 @@ void main1::buildLayout()
     QWidget *c = client;
 
     // Top band.
-    Label3 = make<QLabel>(c, "Label3", 120, 60, 3255, 375, QStringLiteral("簡単・写真ＨＰ作成"));
+    Label3 = placed<QLabel>(c, "Label3", 120, 60, 3255, 375, QStringLiteral("簡単・写真ＨＰ作成"));
     Label3->setFont(face("Noto Serif CJK JP", true));
     paint(Label3, QPalette::WindowText, Qt::red);
     {
@@ -120,21 +105,21 @@ void main1::buildLayout()
         f.setPixelSize(18);
         Label3->setFont(f);
     }
-    Label19 = make<QLabel>(c, "Label19", 5520, 165, 1575, 255, QStringLiteral("トップのタイトル名"));
-    Text6 = make<QLineEdit>(c, "Text6", 7080, 120, 3735, 270, QStringLiteral("ここにタイトル！"));
-    auto *line2 = make<QFrame>(c, "Line2", 120, 472, 10680, 30);
+    Label19 = placed<QLabel>(c, "Label19", 5520, 165, 1575, 255, QStringLiteral("トップのタイトル名"));
+    Text6 = placed<QLineEdit>(c, "Text6", 7080, 120, 3735, 270, QStringLiteral("ここにタイトル！"));
+    auto *line2 = placed<QFrame>(c, "Line2", 120, 472, 10680, 30);
     line2->setFrameShape(QFrame::HLine);
-    Label2 = make<QLabel>(c, "Label2", 120, 645, 2055, 255, QStringLiteral("基準パソコンディレクトリ"));
-    Label1 = make<ClickLabel>(c, "Label1", 2160, 600, 8655, 255);
+    Label2 = placed<QLabel>(c, "Label2", 120, 645, 2055, 255, QStringLiteral("基準パソコンディレクトリ"));
+    Label1 = placed<ClickLabel>(c, "Label1", 2160, 600, 8655, 255);
     // A folder is shown by its name, even one that looks like markup.
     Label1->setTextFormat(Qt::PlainText);
     Label1->setFrameStyle(QFrame::Box | QFrame::Plain);
     paintBackground(Label1, lightYellow);
-    auto *line1 = make<QFrame>(c, "Line1", 120, 952, 10680, 30);
+    auto *line1 = placed<QFrame>(c, "Line1", 120, 952, 10680, 30);
     line1->setFrameShape(QFrame::HLine);
 
     // Background choice.
-    Frame3 = make<QGroupBox>(c, "Frame3", 120, 1080, 10695, 1095, QStringLiteral("ＨＰ色（背景）指定"));
+    Frame3 = placed<QGroupBox>(c, "Frame3", 120, 1080, 10695, 1095, QStringLiteral("ＨＰ色（背景）指定"));
     struct Choice { QRadioButton **button; const char *name; const char *caption; int left, top; QColor colour; };
     const Choice choices[] = {
         {&Option1, "Option1", "背景色なし", 120, 240, QColor()},
@@ -148,7 +133,7 @@ void main1::buildLayout()
         {&Option9, "Option9", "ﾌｧｲﾙ指定", 120, 540, QColor()},
     };
     for (const Choice &ch : choices) {
-        *ch.button = make<QRadioButton>(Frame3, ch.name, ch.left, ch.top, 1215, 255, QString::fromUtf8(ch.caption));
+        *ch.button = placed<QRadioButton>(Frame3, ch.name, ch.left, ch.top, 1215, 255, QString::fromUtf8(ch.caption));
         // A button fills its background in the Button role; the round mark stays white.
         if (ch.colour.isValid()) {
             (*ch.button)->setAutoFillBackground(true);
@@ -156,92 +141,92 @@ void main1::buildLayout()
         }
     }
     Option1->setChecked(true);
-    Text5 = make<QLineEdit>(Frame3, "Text5", 1440, 520, 9135, 270, QStringLiteral("http://"));
-    Label16 = make<ClickLabel>(Frame3, "Label16", 1440, 840, 5895, 255,
+    Text5 = placed<QLineEdit>(Frame3, "Text5", 1440, 520, 9135, 270, QStringLiteral("http://"));
+    Label16 = placed<ClickLabel>(Frame3, "Label16", 1440, 840, 5895, 255,
                                QStringLiteral("例　：　") + about::exampleBackground);
 
     // Folder browser.
-    Drive1 = make<QComboBox>(c, "Drive1", 120, 2280, 3975, 300);
-    Dir1 = make<DirList>(c, "Dir1", 120, 2640, 2295, 3870);
+    Drive1 = placed<QComboBox>(c, "Drive1", 120, 2280, 3975, 300);
+    Dir1 = placed<DirList>(c, "Dir1", 120, 2640, 2295, 3870);
     paintBackground(Dir1, lightYellow);
-    File1 = make<FileList>(c, "File1", 2520, 2640, 1575, 3345);
+    File1 = placed<FileList>(c, "File1", 2520, 2640, 1575, 3345);
     File1->setFont(mincho());
     paintBackground(File1, lightYellow);
-    Command12 = make<QPushButton>(c, "Command12", 120, 6600, 1095, 255, QStringLiteral("ﾃﾞｽｸﾄｯﾌﾟ"));
-    Command13 = make<QPushButton>(c, "Command13", 1320, 6600, 1095, 255, QStringLiteral("ｴｸｽﾌﾟﾛｰﾗ"));
-    Check3 = make<QCheckBox>(c, "Check3", 120, 6960, 2535, 375, QStringLiteral("ﾃﾞｨﾚｸﾄﾘ移動時に写真ﾘｽﾄ削除"));
+    Command12 = placed<QPushButton>(c, "Command12", 120, 6600, 1095, 255, QStringLiteral("ﾃﾞｽｸﾄｯﾌﾟ"));
+    Command13 = placed<QPushButton>(c, "Command13", 1320, 6600, 1095, 255, QStringLiteral("ｴｸｽﾌﾟﾛｰﾗ"));
+    Check3 = placed<QCheckBox>(c, "Check3", 120, 6960, 2535, 375, QStringLiteral("ﾃﾞｨﾚｸﾄﾘ移動時に写真ﾘｽﾄ削除"));
     Check3->setChecked(true);
 
     // Photo list.
-    Frame1 = make<QGroupBox>(c, "Frame1", 4200, 2280, 2055, 1335, QStringLiteral("リスト登録"));
+    Frame1 = placed<QGroupBox>(c, "Frame1", 4200, 2280, 2055, 1335, QStringLiteral("リスト登録"));
     heading(Frame1);
-    Command2 = make<ReleaseButton>(Frame1, "Command2", 120, 240, 1815, 255, QStringLiteral("全ﾌｧｲﾙ選択"));
-    Command3 = make<ReleaseButton>(Frame1, "Command3", 120, 600, 1815, 255, QStringLiteral("選択ファイル"));
-    Command7 = make<QPushButton>(Frame1, "Command7", 120, 960, 1815, 255, QStringLiteral("説明文登録"));
+    Command2 = placed<ReleaseButton>(Frame1, "Command2", 120, 240, 1815, 255, QStringLiteral("全ﾌｧｲﾙ選択"));
+    Command3 = placed<ReleaseButton>(Frame1, "Command3", 120, 600, 1815, 255, QStringLiteral("選択ファイル"));
+    Command7 = placed<QPushButton>(Frame1, "Command7", 120, 960, 1815, 255, QStringLiteral("説明文登録"));
     for (QWidget *w : {static_cast<QWidget *>(Command2), static_cast<QWidget *>(Command3), static_cast<QWidget *>(Command7)})
         w->setFont(gothic());
-    Command5 = make<QPushButton>(c, "Command5", 4320, 3720, 1815, 255, QStringLiteral("写真ﾘｽﾄﾌｧｲﾙｺﾋﾟｰ"));
-    Label8 = make<QLabel>(c, "Label8", 4200, 4080, 1095, 255, QStringLiteral("写真リスト："));
+    Command5 = placed<QPushButton>(c, "Command5", 4320, 3720, 1815, 255, QStringLiteral("写真ﾘｽﾄﾌｧｲﾙｺﾋﾟｰ"));
+    Label8 = placed<QLabel>(c, "Label8", 4200, 4080, 1095, 255, QStringLiteral("写真リスト："));
     heading(Label8);
-    Label11 = make<ClickLabel>(c, "Label11", 5600, 4080, 375, 200);
+    Label11 = placed<ClickLabel>(c, "Label11", 5600, 4080, 375, 200);
     Label11->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label11->setAlignment(Qt::AlignCenter);
-    Label10 = make<QLabel>(c, "Label10", 6000, 4080, 255, 255, QStringLiteral("枚"));
-    Label7 = make<QLabel>(c, "Label7", 4200, 4320, 1935, 495, QStringLiteral("左ファイルを選択して､上記ボタンで下記に登録"));
+    Label10 = placed<QLabel>(c, "Label10", 6000, 4080, 255, 255, QStringLiteral("枚"));
+    Label7 = placed<QLabel>(c, "Label7", 4200, 4320, 1935, 495, QStringLiteral("左ファイルを選択して､上記ボタンで下記に登録"));
     Label7->setWordWrap(true);
     // List1 covers the lower part of this place: the two lines must fit above it.
     Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label7->setFont(gothic(false, 9));
-    List1 = make<QListWidget>(c, "List1", 4200, 4740, 2055, 1470);
+    List1 = placed<QListWidget>(c, "List1", 4200, 4740, 2055, 1470);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     paintBackground(List1, lightYellow);
-    Label6 = make<QLabel>(c, "Label6", 4320, 6360, 1935, 255, QStringLiteral("右ｸﾘｯｸにて選択削除可"));
+    Label6 = placed<QLabel>(c, "Label6", 4320, 6360, 1935, 255, QStringLiteral("右ｸﾘｯｸにて選択削除可"));
     Label6->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label6->setAlignment(Qt::AlignCenter);
     paint(Label6, QPalette::WindowText, QColor(0, 0, 128));
-    List2 = make<QListWidget>(c, "List2", 6720, 4800, 975, 570);
+    List2 = placed<QListWidget>(c, "List2", 6720, 4800, 975, 570);
     List2->hide();
-    List3 = make<QListWidget>(c, "List3", 6720, 5520, 975, 570);
+    List3 = placed<QListWidget>(c, "List3", 6720, 5520, 975, 570);
     List3->hide();
 
     // Caption and preview.
-    Label4 = make<QLabel>(c, "Label4", 6360, 2280, 1335, 255, QStringLiteral("画像説明文："));
+    Label4 = placed<QLabel>(c, "Label4", 6360, 2280, 1335, 255, QStringLiteral("画像説明文："));
     heading(Label4);
-    Label5 = make<QLabel>(c, "Label5", 6360, 2520, 4455, 615,
+    Label5 = placed<QLabel>(c, "Label5", 6360, 2520, 4455, 615,
                           QStringLiteral("写真リストで選択して､１枚ずつ説明を入れて下さい。改行したい時、半角<br>を入れて下さい。入力しないときは、ﾌｧｲﾙ名が自動的に入ります。"));
     Label5->setTextFormat(Qt::PlainText);
     Label5->setWordWrap(true);
-    Text1 = make<QPlainTextEdit>(c, "Text1", 6360, 3120, 4455, 615);
-    Image1 = make<ClickLabel>(c, "Image1", 6360, 3840, 4395, 3300);
+    Text1 = placed<QPlainTextEdit>(c, "Text1", 6360, 3120, 4455, 615);
+    Image1 = placed<ClickLabel>(c, "Image1", 6360, 3840, 4395, 3300);
     Image1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Image1->setScaledContents(true);
 
     // File tools.
-    Command6 = make<QPushButton>(c, "Command6", 2520, 6060, 1575, 255, QStringLiteral("ﾌｧｲﾙ名小文字化"));
-    Command9 = make<QPushButton>(c, "Command9", 2520, 6360, 1575, 255, QStringLiteral("ﾌｧｲﾙ名連番改名"));
-    Text2 = make<QLineEdit>(c, "Text2", 2520, 6660, 975, 270);
-    Combo1 = make<QComboBox>(c, "Combo1", 3600, 6640, 495, 300);
+    Command6 = placed<QPushButton>(c, "Command6", 2520, 6060, 1575, 255, QStringLiteral("ﾌｧｲﾙ名小文字化"));
+    Command9 = placed<QPushButton>(c, "Command9", 2520, 6360, 1575, 255, QStringLiteral("ﾌｧｲﾙ名連番改名"));
+    Text2 = placed<QLineEdit>(c, "Text2", 2520, 6660, 975, 270);
+    Combo1 = placed<QComboBox>(c, "Combo1", 3600, 6640, 495, 300);
     Combo1->setEditable(true);
     Combo1->addItems({QStringLiteral("2"), QStringLiteral("3")});
     Combo1->setEditText(QStringLiteral("2"));
-    Label9 = make<QLabel>(c, "Label9", 2760, 6960, 1335, 255, QStringLiteral("6字入力可　番号"));
+    Label9 = placed<QLabel>(c, "Label9", 2760, 6960, 1335, 255, QStringLiteral("6字入力可　番号"));
 
     // Page options and generation.
-    Check2 = make<QCheckBox>(c, "Check2", 4200, 6720, 1215, 255, QStringLiteral("横幅指定=>"));
-    Text3 = make<QLineEdit>(c, "Text3", 5520, 6720, 735, 270, QStringLiteral("480"));
-    Check1 = make<QCheckBox>(c, "Check1", 4200, 7080, 855, 255, QStringLiteral("枠有"));
-    Command10 = make<QPushButton>(c, "Command10", 4880, 7080, 635, 255, QStringLiteral("画面用"));
-    Command11 = make<QPushButton>(c, "Command11", 5620, 7080, 635, 255, QStringLiteral("印刷用"));
-    Frame4 = make<QGroupBox>(c, "Frame4", 120, 7320, 6735, 855, QStringLiteral("自分のＨＰ情報"));
-    Label22 = make<QLabel>(Frame4, "Label22", 120, 255, 735, 255, QStringLiteral("戻るＵＲＬ"));
-    Text9 = make<QLineEdit>(Frame4, "Text9", 960, 240, 5655, 270, QStringLiteral("http://"));
-    Label25 = make<ClickLabel>(Frame4, "Label25", 960, 555, 3015, 255, QStringLiteral("例　：　") + about::homePage);
-    Label14 = make<QLabel>(c, "Label14", 6960, 7320, 1815, 255, QStringLiteral("作成ﾌｧｲﾙ名を入れる"));
-    Text4 = make<QLineEdit>(c, "Text4", 6960, 7560, 1815, 270, QStringLiteral("index.html"));
+    Check2 = placed<QCheckBox>(c, "Check2", 4200, 6720, 1215, 255, QStringLiteral("横幅指定=>"));
+    Text3 = placed<QLineEdit>(c, "Text3", 5520, 6720, 735, 270, QStringLiteral("480"));
+    Check1 = placed<QCheckBox>(c, "Check1", 4200, 7080, 855, 255, QStringLiteral("枠有"));
+    Command10 = placed<QPushButton>(c, "Command10", 4880, 7080, 635, 255, QStringLiteral("画面用"));
+    Command11 = placed<QPushButton>(c, "Command11", 5620, 7080, 635, 255, QStringLiteral("印刷用"));
+    Frame4 = placed<QGroupBox>(c, "Frame4", 120, 7320, 6735, 855, QStringLiteral("自分のＨＰ情報"));
+    Label22 = placed<QLabel>(Frame4, "Label22", 120, 255, 735, 255, QStringLiteral("戻るＵＲＬ"));
+    Text9 = placed<QLineEdit>(Frame4, "Text9", 960, 240, 5655, 270, QStringLiteral("http://"));
+    Label25 = placed<ClickLabel>(Frame4, "Label25", 960, 555, 3015, 255, QStringLiteral("例　：　") + about::homePage);
+    Label14 = placed<QLabel>(c, "Label14", 6960, 7320, 1815, 255, QStringLiteral("作成ﾌｧｲﾙ名を入れる"));
+    Text4 = placed<QLineEdit>(c, "Text4", 6960, 7560, 1815, 270, QStringLiteral("index.html"));
     Text4->setFont(mincho());
-    Check4 = make<QCheckBox>(c, "Check4", 6960, 7920, 1815, 255, QStringLiteral("20個ずつ分割作成"));
-    Command8 = make<CaptionButton>(c, "Command8", 8880, 7200, 1935, 495);
-    Command4 = make<QPushButton>(c, "Command4", 8880, 7800, 1935, 375, QStringLiteral("詳細 html 作成"));
+    Check4 = placed<QCheckBox>(c, "Check4", 6960, 7920, 1815, 255, QStringLiteral("20個ずつ分割作成"));
+    Command8 = placed<CaptionButton>(c, "Command8", 8880, 7200, 1935, 495);
+    Command4 = placed<QPushButton>(c, "Command4", 8880, 7800, 1935, 375, QStringLiteral("詳細 html 作成"));
     Command4->setFont(mincho());
 
     // Enter on a focused button presses it, as the caption workflow and the

@@ -10,6 +10,22 @@
 // The texts of a list's items, first to last.
 QStringList itemTexts(const QListWidget *list);
 
+// Places are given in twips; the screen has 15 twips to a pixel.
+inline int px(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+// A new control named name, at its place in twips within parent.
+template <class W, class... Args>
+W *placed(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args)
+{
+    W *w = new W(std::forward<Args>(args)..., parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(px(left), px(top), px(width), px(height));
+    return w;
+}
+
 // Shrinks the font of every label, button and check box under root whose
 // caption would otherwise be clipped by the fixed place it stands in.
 void fitCaptions(QWidget *root);

@@ -10,25 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-// Places are given in twips; the screen has 15 twips to a pixel.
-int px(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-template <class W>
-W *place(QWidget *parent, const char *name, int left, int top, int width, int height, const QString &text = {})
-{
-    W *w = new W(text, parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(px(left), px(top), px(width), px(height));
-    return w;
-}
-
-} // namespace
-
 rclk::rclk(main1 &owner)
     : QWidget(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint),
@@ -40,15 +21,15 @@ rclk::rclk(main1 &owner)
     setFont(owner.font());
     setFixedSize(px(10320), px(900));
 
-    Label1 = place<QLabel>(this, "Label1", 120, 120, 1335, 255, QStringLiteral("変更元ﾃﾞｨﾚｸﾄﾘ："));
-    Label2 = place<QLabel>(this, "Label2", 1440, 120, 8775, 255);
+    Label1 = placed<QLabel>(this, "Label1", 120, 120, 1335, 255, QStringLiteral("変更元ﾃﾞｨﾚｸﾄﾘ："));
+    Label2 = placed<QLabel>(this, "Label2", 1440, 120, 8775, 255);
     Label2->setFrameStyle(QFrame::Box | QFrame::Plain);
     // A folder name may hold "<" and "&": it is shown as it is spelt.
     Label2->setTextFormat(Qt::PlainText);
-    Label3 = place<QLabel>(this, "Label3", 120, 480, 1335, 255, QStringLiteral("変更後ﾃﾞｨﾚｸﾄﾘ："));
-    Text1 = place<QLineEdit>(this, "Text1", 1440, 480, 7215, 264);
-    Command1 = place<QPushButton>(this, "Command1", 8760, 480, 732, 372, QStringLiteral("決定"));
-    Command2 = place<QPushButton>(this, "Command2", 9600, 480, 612, 372, QStringLiteral("戻る"));
+    Label3 = placed<QLabel>(this, "Label3", 120, 480, 1335, 255, QStringLiteral("変更後ﾃﾞｨﾚｸﾄﾘ："));
+    Text1 = placed<QLineEdit>(this, "Text1", 1440, 480, 7215, 264);
+    Command1 = placed<QPushButton>(this, "Command1", 8760, 480, 732, 372, QStringLiteral("決定"));
+    Command2 = placed<QPushButton>(this, "Command2", 9600, 480, 612, 372, QStringLiteral("戻る"));
     for (QPushButton *b : {Command1, Command2})
         b->setAutoDefault(true);
     setTabOrder(Text1, Command1);

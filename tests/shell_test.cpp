@@ -322,6 +322,7 @@ TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
     EXPECT_EQ(modals.shown[0].text, box.path() + QStringLiteral("/nothing here のﾃﾞｨﾚｸﾄﾘはありません"));
     EXPECT_EQ(modals.shown[0].title, QStringLiteral("KAMERIO"));
     EXPECT_EQ(modals.shown[0].buttons.size(), 1);
+    EXPECT_EQ(modals.shown[0].format, Qt::PlainText);
 
     for (const QString &network : {QStringLiteral("\\\\server\\share\\photos"), QStringLiteral("//server/photos"),
                                    QStringLiteral("smb://server/photos")}) {

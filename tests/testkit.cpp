@@ -105,7 +105,7 @@ void Modals::handle(QWidget *w)
         return;
     }
     if (auto *box = qobject_cast<QMessageBox *>(w)) {
-        Shown s{box->windowTitle(), box->text(), box->icon(), {}};
+        Shown s{box->windowTitle(), box->text(), box->icon(), {}, box->textFormat()};
         for (QAbstractButton *b : box->buttons())
             s.buttons.append(b->text());
         shown.append(s);

@@ -58,6 +58,7 @@ struct Shown
     QString text;
     QMessageBox::Icon icon;
     QStringList buttons;
+    Qt::TextFormat format;
 };
 
 // Watches for modal widgets while alive. Message boxes are recorded and
