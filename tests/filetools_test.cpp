@@ -1,3 +1,5 @@
+#include "testkit.h"
+
 #include "fileops/fsname.h"
 #include "fileops/renaming.h"
 #include "fileops/safefile.h"
@@ -456,15 +458,15 @@ TEST(SafeCopy, AFullDiskLeavesTheOldCopyWhole)
     QTemporaryDir dir;
     const QString small = dir.path() + "/small";
     QDir().mkpath(small);
-    if (mount("tmpfs", raw(small).constData(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here: " << strerror(errno);
+    testkit::Tmpfs fs(small, "size=256k");
+    if (!fs.mounted())
+        GTEST_SKIP() << fs.why();
     write(dir.path() + "/big.jpg", QByteArray(400000, 'b'));
     write(small + "/big.jpg", "old copy");
     int e = 0;
     EXPECT_FALSE(safefile::copyReplacing(dir.path() + "/big.jpg", small + "/big.jpg", &e));
     EXPECT_EQ(e, ENOSPC);
     EXPECT_EQ(snapshot(small), (Files{{"big.jpg", "old copy"}}));
-    umount(raw(small).constData());
 }
 
 TEST(WorkCopy, CopiesBareNamesOnlyAndReportsTheRest)

@@ -76,30 +76,6 @@ protected:
     }
 };
 
-// Puts a small file system of its own on a folder for as long as it lives.
-class Mount
-{
-public:
-    Mount(const QString &path, const char *options)
-        : path_(QFile::encodeName(path)), ok_(mount("tmpfs", path_.constData(), "tmpfs", 0, options) == 0),
-          why_(ok_ ? QString() : QString::fromLocal8Bit(std::strerror(errno)))
-    {
-    }
-    ~Mount()
-    {
-        if (ok_)
-            umount2(path_.constData(), MNT_DETACH);
-    }
-    bool ok() const { return ok_; }
-    std::string why() const { return "cannot mount a tmpfs here (" + why_.toStdString() + ")"; }
-    bool makeReadOnly() { return mount(nullptr, path_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
-
-private:
-    QByteArray path_;
-    bool ok_;
-    QString why_;
-};
-
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -422,8 +398,8 @@ TEST_F(Generation, APageNeverReplacesOneOfTheAlbumsPhotos)
 TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
 {
     const QString ro = box.folder(QStringLiteral("ro"));
-    Mount mount(ro, "size=1m");
-    if (!mount.ok())
+    testkit::Tmpfs mount(ro, "size=1m");
+    if (!mount.mounted())
         GTEST_SKIP() << mount.why();
     writeFile(ro + QStringLiteral("/index.html"), "old page");
     ASSERT_TRUE(mount.makeReadOnly());
@@ -441,8 +417,8 @@ TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
 TEST_F(Generation, AFullDiskKeepsTheOldPage)
 {
     const QString full = box.folder(QStringLiteral("full"));
-    Mount mount(full, "size=16k");
-    if (!mount.ok())
+    testkit::Tmpfs mount(full, "size=16k");
+    if (!mount.mounted())
         GTEST_SKIP() << mount.why();
     writeFile(full + QStringLiteral("/index.html"), "old page");
     {

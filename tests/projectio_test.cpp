@@ -99,31 +99,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-// A small tmpfs on a folder, for as long as the object lives.
-class Tmpfs
-{
-public:
-    Tmpfs(const QString &path, const char *options) : path_(QFile::encodeName(path))
-    {
-        mounted_ = ::mount("tmpfs", path_.constData(), "tmpfs", 0, options) == 0;
-        if (!mounted_)
-            why_ = QStringLiteral("cannot mount a tmpfs here (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
-    }
-    ~Tmpfs()
-    {
-        if (mounted_)
-            ::umount2(path_.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    std::string why() const { return why_.toStdString(); }
-    bool makeReadOnly() { return ::mount("tmpfs", path_.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
-
-private:
-    QByteArray path_;
-    bool mounted_ = false;
-    QString why_;
-};
-
 } // namespace
 
 TEST(ProjectSave, RoundTripInTheSameFolderRestoresTheAlbum)
@@ -375,7 +350,7 @@ TEST(ProjectFaults, ReadOnlyFolderKeepsTheOldFile)
 {
     testkit::Sandbox box;
     const QString ro = box.folder(QStringLiteral("ro"));
-    Tmpfs fs(ro, "size=1m");
+    testkit::Tmpfs fs(ro, "size=1m");
     if (!fs.mounted())
         GTEST_SKIP() << fs.why();
     const QString path = ro + QStringLiteral("/album.txt");
@@ -395,7 +370,7 @@ TEST(ProjectFaults, FullDiskKeepsTheOldFile)
 {
     testkit::Sandbox box;
     const QString small = box.folder(QStringLiteral("small"));
-    Tmpfs fs(small, "size=64k");
+    testkit::Tmpfs fs(small, "size=64k");
     if (!fs.mounted())
         GTEST_SKIP() << fs.why();
     const QString path = small + QStringLiteral("/album.txt");

@@ -9,6 +9,11 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <QPointer>
 
 namespace testkit {
@@ -145,6 +150,24 @@ std::function<void(QFileDialog *)> pick(const QString &path)
             d->selectFile(path);
         QMetaObject::invokeMethod(d, "accept");
     };
+}
+
+Tmpfs::Tmpfs(const QString &path, const char *options) : path_(QFile::encodeName(path))
+{
+    mounted_ = ::mount("tmpfs", path_.constData(), "tmpfs", 0, options) == 0;
+    if (!mounted_)
+        why_ = std::string("cannot mount a tmpfs here (") + std::strerror(errno) + ")";
+}
+
+Tmpfs::~Tmpfs()
+{
+    if (mounted_)
+        ::umount2(path_.constData(), MNT_DETACH);
+}
+
+bool Tmpfs::makeReadOnly()
+{
+    return ::mount(nullptr, path_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 QByteArray bytes(const QString &path)

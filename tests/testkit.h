@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
 
 // Readable failure output for Qt strings.
 inline void PrintTo(const QString &s, std::ostream *os)
@@ -88,6 +89,24 @@ private:
 
 // Accepts a file dialog with the given full path.
 std::function<void(QFileDialog *)> pick(const QString &path);
+
+// A small file system of its own on a folder (a full disk, a read-only
+// folder), for as long as the object lives. Tests skip with why() where the
+// machine does not allow mounting.
+class Tmpfs
+{
+public:
+    Tmpfs(const QString &path, const char *options);
+    ~Tmpfs();
+    bool mounted() const { return mounted_; }
+    std::string why() const { return why_; }
+    bool makeReadOnly();
+
+private:
+    QByteArray path_;
+    bool mounted_ = false;
+    std::string why_;
+};
 
 // Reads a whole file; empty when missing.
 QByteArray bytes(const QString &path);
