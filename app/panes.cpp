@@ -162,14 +162,16 @@ QStringList FileList::names() const
 void FileList::mouseReleaseEvent(QMouseEvent *event)
 {
     QListWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::RightButton)
+    // A button released after the mouse left the pane is no request for its menu.
+    if (event->button() == Qt::RightButton && viewport()->rect().contains(event->position().toPoint()))
         emit rightReleased(event->globalPosition().toPoint());
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     QLabel::mouseReleaseEvent(event);
-    emit released(event->button(), event->globalPosition().toPoint());
+    if (rect().contains(event->position().toPoint()))
+        emit released(event->button(), event->globalPosition().toPoint());
 }
 
 void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)

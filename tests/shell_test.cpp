@@ -289,9 +289,12 @@ TEST(FolderBrowser, PopupMenusOpenFromTheirControlsAndRefreshThePanes)
     QTest::mousePress(w->Dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_FALSE(w->Dir1->findItems(QStringLiteral("newdir"), Qt::MatchEndsWith).isEmpty());
 
-    // Label1 offers its menu for the left button as well as the right one.
+    // Label1 offers its menu for the left button as well as the right one,
+    // when the button comes up over it.
     QTest::mouseClick(w->Label1, Qt::LeftButton);
     QTest::mouseClick(w->Label1, Qt::RightButton);
+    QTest::mouseRelease(w->Label1, Qt::LeftButton, {}, QPoint(-5, -5));
+    QTest::mouseRelease(w->File1->viewport(), Qt::RightButton, {}, QPoint(-5, -5));
     EXPECT_EQ(modals.menusOpened, QStringList({"r1clk", "dir1clk", "rclkkijyu", "rclkkijyu"}));
     EXPECT_TRUE(modals.shown.isEmpty());
 }
