@@ -96,6 +96,11 @@ void main1::buildLayout()
     setCentralWidget(client);
     QWidget *c = client;
 
+    // Created first, so the directory pane leads the tab order: the window
+    // opens with the focus on it.
+    Dir1 = placed<DirList>(c, "Dir1", 120, 2640, 2295, 3870);
+    paintBackground(Dir1, lightYellow);
+
     // Top band.
     Label3 = placed<QLabel>(c, "Label3", 120, 60, 3255, 375, QStringLiteral("簡単・写真ＨＰ作成"));
     Label3->setFont(face("Noto Serif CJK JP", true));
@@ -147,8 +152,6 @@ void main1::buildLayout()
 
     // Folder browser.
     Drive1 = placed<QComboBox>(c, "Drive1", 120, 2280, 3975, 300);
-    Dir1 = placed<DirList>(c, "Dir1", 120, 2640, 2295, 3870);
-    paintBackground(Dir1, lightYellow);
     File1 = placed<FileList>(c, "File1", 2520, 2640, 1575, 3345);
     File1->setFont(mincho());
     paintBackground(File1, lightYellow);

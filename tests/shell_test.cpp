@@ -153,6 +153,10 @@ TEST(Layout, WindowAndControlsStandWhereTheyBelong)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Ｋａｍｅｒｉｏ"));
     EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(QApplication::focusWidget(), w->Dir1);
+    QWidget *first = w->nextInFocusChain();
+    while (first != w.get() && !(first->focusPolicy() & Qt::TabFocus))
+        first = first->nextInFocusChain();
+    EXPECT_EQ(first, w->Dir1);
 
     const struct { const char *name; int l, t, wd, h; } places[] = {
         {"Label3", 120, 60, 3255, 375}, {"Text6", 7080, 120, 3735, 270}, {"Label1", 2160, 600, 8655, 255},
