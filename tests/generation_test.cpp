@@ -76,13 +76,6 @@ protected:
     }
 };
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
 } // namespace
 
 TEST_F(Generation, DetailButtonWritesTheAlbumAndSaysDone)
@@ -386,7 +379,7 @@ TEST_F(Generation, APageThatCannotBeWrittenIsNamedAndTheOthersAreWritten)
 
 TEST_F(Generation, APageNeverReplacesOneOfTheAlbumsPhotos)
 {
-    writeFile(folder() + QStringLiteral("/p2.jpg"), "photo bytes");
+    testkit::writeFile(folder() + QStringLiteral("/p2.jpg"), "photo bytes");
     album(names(1, 3));
     w->Text4->setText(QStringLiteral(" p2.jpg "));
     generate();
@@ -401,7 +394,7 @@ TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
     testkit::Tmpfs mount(ro, "size=1m");
     if (!mount.mounted())
         GTEST_SKIP() << mount.why();
-    writeFile(ro + QStringLiteral("/index.html"), "old page");
+    testkit::writeFile(ro + QStringLiteral("/index.html"), "old page");
     ASSERT_TRUE(mount.makeReadOnly());
     moveTo(ro);
     album(names(1, 3));
@@ -420,7 +413,7 @@ TEST_F(Generation, AFullDiskKeepsTheOldPage)
     testkit::Tmpfs mount(full, "size=16k");
     if (!mount.mounted())
         GTEST_SKIP() << mount.why();
-    writeFile(full + QStringLiteral("/index.html"), "old page");
+    testkit::writeFile(full + QStringLiteral("/index.html"), "old page");
     {
         QFile filler(full + QStringLiteral("/filler"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));

@@ -92,13 +92,6 @@ void load(main1 &w, testkit::Modals &m, const QString &path)
     w.fload->trigger();
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
 } // namespace
 
 TEST(ProjectSave, RoundTripInTheSameFolderRestoresTheAlbum)
@@ -232,7 +225,7 @@ TEST(ProjectSave, EmptyListAndCancelWriteNothing)
     EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
 
     // A cancelled load changes nothing, the photo list included.
-    writeFile(folder + QStringLiteral("/album.txt"), "kamerio,x,0,a,b,0\r\nopt1\r\nc\r\nd\r\n");
+    testkit::writeFile(folder + QStringLiteral("/album.txt"), "kamerio,x,0,a,b,0\r\nopt1\r\nc\r\nd\r\n");
     const Controls before = controls(*w);
     const QStringList list = entries(*w);
     w->fload->trigger();
@@ -287,7 +280,7 @@ TEST(ProjectLoad, NotAProjectFileEmptiesOnlyTheList)
                                     QByteArray("kamerio\r\nopt7\r\n"), QByteArray("\x89PNG\r\n\x1A\n\0\0", 10)}) {
         m.shown.clear();
         setEntries(*w, {QStringLiteral("keep.jpg")});
-        writeFile(folder + QStringLiteral("/x.txt"), bytes);
+        testkit::writeFile(folder + QStringLiteral("/x.txt"), bytes);
         load(*w, m, folder + QStringLiteral("/x.txt"));
         EXPECT_EQ(m.texts(), QStringList{notProject});
         EXPECT_EQ(w->List1->count(), 0);
@@ -307,7 +300,7 @@ TEST(ProjectLoad, FlagsAndShortFilesLeaveRefusedAndMissingValuesAlone)
     Controls expected = controls(*w);
 
     // A grey border flag; the file ends after its second line.
-    writeFile(path, "kamerio," + QFile::encodeName(folder) + ",2\r\nopt10\r\n");
+    testkit::writeFile(path, "kamerio," + QFile::encodeName(folder) + ",2\r\nopt10\r\n");
     load(*w, m, path);
     EXPECT_EQ(m.texts(), QStringList{loaded});
     expected.check1 = 2;
@@ -317,7 +310,7 @@ TEST(ProjectLoad, FlagsAndShortFilesLeaveRefusedAndMissingValuesAlone)
 
     // Digits the check boxes refuse.
     m.shown.clear();
-    writeFile(path, "kamerio," + QFile::encodeName(folder) + ",7,u,t,5\r\nopt9\r\nbg\r\n\r\n\r\na.jpg\r\n");
+    testkit::writeFile(path, "kamerio," + QFile::encodeName(folder) + ",7,u,t,5\r\nopt9\r\nbg\r\n\r\n\r\na.jpg\r\n");
     load(*w, m, path);
     EXPECT_EQ(m.texts(), QStringList{loaded});
     EXPECT_EQ(dirs::checkValue(w->Check1), 2);
@@ -337,7 +330,7 @@ TEST(ProjectLoad, FullPhotoListIsReported)
     const QString folder = w->Dir1->path();
     QByteArray bytes = "kamerio," + QFile::encodeName(folder) + ",0,u,t,0\r\nopt1\r\nbg\r\npage\r\n";
     bytes += QByteArray("p.jpg\r\n").repeated(32768);
-    writeFile(folder + QStringLiteral("/big.txt"), bytes);
+    testkit::writeFile(folder + QStringLiteral("/big.txt"), bytes);
     load(*w, m, folder + QStringLiteral("/big.txt"));
     EXPECT_EQ(m.texts(), (QStringList{QStringLiteral("写真リストに登録できるのは32767枚までです。\n"
                                                      "それより後の写真は読み込みませんでした。"),
@@ -354,7 +347,7 @@ TEST(ProjectFaults, ReadOnlyFolderKeepsTheOldFile)
     if (!fs.mounted())
         GTEST_SKIP() << fs.why();
     const QString path = ro + QStringLiteral("/album.txt");
-    writeFile(path, "old contents\r\n");
+    testkit::writeFile(path, "old contents\r\n");
     // Root writes through file permissions: only a read-only mount refuses it.
     ASSERT_TRUE(fs.makeReadOnly());
     testkit::Modals m;
@@ -374,7 +367,7 @@ TEST(ProjectFaults, FullDiskKeepsTheOldFile)
     if (!fs.mounted())
         GTEST_SKIP() << fs.why();
     const QString path = small + QStringLiteral("/album.txt");
-    writeFile(path, "old contents\r\n");
+    testkit::writeFile(path, "old contents\r\n");
     {
         QFile filler(small + QStringLiteral("/filler"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));

@@ -108,6 +108,9 @@ private:
     std::string why_;
 };
 
+// Writes a whole file, failing the test when it cannot.
+void writeFile(const QString &path, const QByteArray &bytes);
+
 // Reads a whole file; empty when missing.
 QByteArray bytes(const QString &path);
 
