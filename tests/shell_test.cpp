@@ -476,7 +476,7 @@ TEST(AddingPhotos, NamesThatAreNotUtf8KeepTheirOwnBytes)
 {
     testkit::Sandbox box;
     const QByteArray here = QFile::encodeName(QDir::currentPath());
-    for (const QByteArray name : {QByteArray("bad\xff.jpg"), QByteArray("bad\xef\xbf\xbd.jpg")})
+    for (const QByteArray &name : {QByteArray("bad\xff.jpg"), QByteArray("bad\xef\xbf\xbd.jpg")})
         ::close(::open((here + '/' + name).constData(), O_CREAT | O_WRONLY, 0644));
     auto w = testkit::window();
     w->allselec();
