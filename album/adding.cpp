@@ -2,6 +2,7 @@
 #include "album/photoentry.h"
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/panes.h"
 
 #include <QListWidget>
@@ -27,7 +28,7 @@ int append(main1 &w, const QStringList &names)
         w.List1->addItems(taken);
     }
     if (taken.size() < names.size())
-        dirs::message(&w, QStringLiteral("写真リストに登録できるのは%1枚までです。\n%2個のファイルは登録しませんでした。")
+        messagebox::show(&w, QStringLiteral("写真リストに登録できるのは%1枚までです。\n%2個のファイルは登録しませんでした。")
                               .arg(photoentry::maxEntries)
                               .arg(names.size() - taken.size()));
     return int(taken.size());
@@ -42,7 +43,7 @@ void replaceList(main1 &w, bool anyFile)
     const int added = append(w, photoentry::photosAmong(w.File1->names(), anyFile));
     w.Label11_Click();
     if (added == 0)
-        dirs::message(&w, noPhoto);
+        messagebox::show(&w, noPhoto);
 }
 
 } // namespace
@@ -72,6 +73,6 @@ void main1::Command3_MouseUp(Qt::KeyboardModifiers modifiers)
             selected.append(File1->item(i)->text());
     const int added = append(*this, photoentry::photosAmong(selected, shiftAlone(modifiers)));
     if (added == 0)
-        dirs::message(this, noPhoto);
+        messagebox::show(this, noPhoto);
     Label11_Click();
 }

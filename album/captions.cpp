@@ -4,6 +4,7 @@
 #include "album/preview.h"
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
 
@@ -95,7 +96,7 @@ void main1::connectCaptions()
 void main1::List1_Click()
 {
     if (List1->count() == 0) {
-        dirs::message(this, registerFirst);
+        messagebox::show(this, registerFirst);
         return;
     }
     list1sen();

@@ -2,7 +2,10 @@
 // Label1, the current directory and the photo list.
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
+#include "app/opener.h"
 #include "app/panes.h"
+#include "fileops/fsname.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -106,7 +109,7 @@ void main1::Drive1_Change()
         const QSignalBlocker quiet(Drive1);
         setDrive(Dir1->path());
     }
-    dirs::message(this, QStringLiteral("ドライブ %1 を読み込めません。").arg(root));
+    messagebox::show(this, QStringLiteral("ドライブ %1 を読み込めません。").arg(root));
 }
 
 void main1::Dir1_Change()
@@ -119,9 +122,9 @@ void main1::Dir1_Change()
         setDrive(path);
     }
     driveDirs_[drive()] = path;
-    dirs::setCurrentDir(path);
+    fsname::setCurrentDir(path);
     Label1->setText(path);
-    if (dirs::checkValue(Check3) == 1) {
+    if (checkValue(Check3) == 1) {
         const QSignalBlocker quiet(List1);
         List1->clear();
         Image1->clear();
@@ -153,18 +156,18 @@ void main1::Command12_Click()
 {
     const QString d = dirs::desktopdir();
     if (d.isEmpty()) {
-        dirs::message(this, QStringLiteral("デスクトップのフォルダが見つかりません。"));
+        messagebox::show(this, QStringLiteral("デスクトップのフォルダが見つかりません。"));
         return;
     }
-    dirs::setCurrentDir(d);
+    fsname::setCurrentDir(d);
     setDrive(d);
     Dir1->changeTo(d);
 }
 
 void main1::Command13_Click()
 {
-    if (!dirs::openExternal(QUrl::fromLocalFile(Dir1->path())))
-        dirs::message(this, QStringLiteral("ファイルマネージャを起動できませんでした。"));
+    if (!opener::open(QUrl::fromLocalFile(Dir1->path())))
+        messagebox::show(this, QStringLiteral("ファイルマネージャを起動できませんでした。"));
 }
 
 void main1::kousin_Click()

@@ -1,23 +1,16 @@
 #include "app/dirs.h"
 
-#include "app/dirslogic.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/panes.h"
+#include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
 
-#include <QCheckBox>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
-
-#include <unistd.h>
-
-#include <climits>
-#include <vector>
 
 namespace dirs {
 
@@ -31,12 +24,6 @@ QSettings store()
     return QSettings(QStringLiteral("kamerio"), QStringLiteral("kamerio"));
 }
 
-Opener &opener()
-{
-    static Opener o = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
-    return o;
-}
-
 } // namespace
 
 QString firstdirio(int mode, const QString &app)
@@ -45,7 +32,7 @@ QString firstdirio(int mode, const QString &app)
     s.beginGroup(QStringLiteral("startup"));
     if (mode == 1)
         return s.value(QStringLiteral("firstdir"), QString()).toString();
-    s.setValue(QStringLiteral("firstdir"), currentDir());
+    s.setValue(QStringLiteral("firstdir"), fsname::currentDir());
     return QString();
 }
 
@@ -72,7 +59,7 @@ void clipchdir(main1 &w)
 {
     const QString text = QGuiApplication::clipboard()->text();
     if (dirslogic::isNetworkPath(text)) {
-        message(&w, QStringLiteral("直のネットワークドライブには、対応しておりません。ドライブ名を割り当て、ドライブ名にて指定して下さい。"));
+        messagebox::show(&w, QStringLiteral("直のネットワークドライブには、対応しておりません。ドライブ名を割り当て、ドライブ名にて指定して下さい。"));
         return;
     }
     const QString old = w.Label1->text();
@@ -92,11 +79,11 @@ void clipchdir(main1 &w)
     w.Label1->setText(shown);
     if (ok) {
         w.Dir1->refresh();
-        ok = setCurrentDir(w.Dir1->path());
+        ok = fsname::setCurrentDir(w.Dir1->path());
     }
     if (!ok) {
         w.Label1->setText(old);
-        message(&w, text + QStringLiteral(" のﾃﾞｨﾚｸﾄﾘはありません"));
+        messagebox::show(&w, text + QStringLiteral(" のﾃﾞｨﾚｸﾄﾘはありません"));
         return;
     }
     w.Label1->setText(shown);
@@ -105,60 +92,6 @@ void clipchdir(main1 &w)
 QString parentdir(const QString &path)
 {
     return dirslogic::parentdir(path);
-}
-
-QMessageBox::StandardButton message(QWidget *parent, const QString &text, Buttons buttons, const QString &title,
-                                    QMessageBox::Icon icon)
-{
-    QMessageBox box(icon, title, text,
-                    buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No, parent);
-    box.setObjectName(QStringLiteral("message"));
-    // Paths and names in a message are shown as spelt, never as markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
-    return QMessageBox::StandardButton(box.exec());
-}
-
-void setOpener(Opener o)
-{
-    opener() = std::move(o);
-}
-
-bool openExternal(const QUrl &url)
-{
-    return opener() && opener()(url);
-}
-
-int checkValue(const QCheckBox *box)
-{
-    switch (box->checkState()) {
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
-    default: return 0;
-    }
-}
-
-bool setCheckValue(QCheckBox *box, int value)
-{
-    if (value < 0 || value > 2)
-        return false;
-    // Only a stored value can make a box grey; the user's clicks toggle it.
-    box->setTristate(value == 2);
-    box->setCheckState(value == 2 ? Qt::PartiallyChecked : value == 1 ? Qt::Checked : Qt::Unchecked);
-    return true;
-}
-
-QString currentDir()
-{
-    std::vector<char> buf(PATH_MAX + 1);
-    if (!getcwd(buf.data(), buf.size()))
-        return QString();
-    return fsname::decode(QByteArrayView(buf.data()));
-}
-
-bool setCurrentDir(const QString &path)
-{
-    return !path.isEmpty() && chdir(fsname::encode(path).constData()) == 0;
 }
 
 } // namespace dirs

@@ -1,15 +1,10 @@
-// Procedures shared by the windows.
+// Procedures shared by the windows: the stored settings and the folder
+// browser's Desktop, clipboard and parent-path helpers.
 #pragma once
 
-#include <QMessageBox>
 #include <QString>
-#include <QUrl>
-
-#include <functional>
 
 class main1;
-class QCheckBox;
-class QWidget;
 
 namespace dirs {
 
@@ -29,27 +24,5 @@ QString desktopdir();
 void clipchdir(main1 &w);
 // The text before the last separator; a root keeps its separator.
 QString parentdir(const QString &path);
-
-enum class Buttons { Ok, YesNo };
-// A modal message box with no icon unless one is asked for; returns the button pressed.
-QMessageBox::StandardButton message(QWidget *parent, const QString &text, Buttons buttons = Buttons::Ok,
-                                    const QString &title = QStringLiteral("KAMERIO"),
-                                    QMessageBox::Icon icon = QMessageBox::NoIcon);
-
-// Every page, photo, web address or folder the program shows in another
-// program goes through here; tests replace it so no real browser starts.
-using Opener = std::function<bool(const QUrl &)>;
-void setOpener(Opener opener);
-bool openExternal(const QUrl &url);
-
-// A check box as a number: 0 unchecked, 1 checked, 2 grey. Setting any other
-// value is refused and changes nothing.
-int checkValue(const QCheckBox *box);
-bool setCheckValue(QCheckBox *box, int value);
-
-// The current directory as the process sees it, and a change of it that
-// reaches folders whose names are not valid UTF-8.
-QString currentDir();
-bool setCurrentDir(const QString &path);
 
 } // namespace dirs

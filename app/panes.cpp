@@ -3,6 +3,7 @@
 #include "fileops/fsname.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDir>
 #include <QMouseEvent>
 #include <QStyle>
@@ -51,6 +52,25 @@ bool clipped(const QWidget *w)
 }
 
 } // namespace
+
+int checkValue(const QCheckBox *box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+    }
+}
+
+bool setCheckValue(QCheckBox *box, int value)
+{
+    if (value < 0 || value > 2)
+        return false;
+    // Only a stored value can make a box grey; the user's clicks toggle it.
+    box->setTristate(value == 2);
+    box->setCheckState(value == 2 ? Qt::PartiallyChecked : value == 1 ? Qt::Checked : Qt::Unchecked);
+    return true;
+}
 
 void fitCaptions(QWidget *root)
 {

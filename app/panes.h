@@ -7,8 +7,15 @@
 #include <QListWidget>
 #include <QPushButton>
 
+class QCheckBox;
+
 // The texts of a list's items, first to last.
 QStringList itemTexts(const QListWidget *list);
+
+// A check box as a number: 0 unchecked, 1 checked, 2 grey. Setting any other
+// value is refused and changes nothing.
+int checkValue(const QCheckBox *box);
+bool setCheckValue(QCheckBox *box, int value);
 
 // Places are given in twips; the screen has 15 twips to a pixel.
 inline int px(int twips)

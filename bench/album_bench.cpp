@@ -1,26 +1,17 @@
-// Writing a full album (32 767 photos) as one page and as pages of twenty,
-// the way the detail button does it in the main window, against merely
-// writing the same bytes into as many files. A page is saved atomically,
+// Writing a full album (32 767 photos) as one page and as pages of twenty
+// with the generation engine, against merely writing the same bytes into as
+// many files. A page is saved atomically,
 // which flushes it to the disk before it replaces the old one, so the floor
 // it is measured against is the same bytes written and flushed; the same
 // bytes left in the page cache are shown too.
-#include "app/main1.h"
-#include "app/panes.h"
+#include "html/engine.h"
 #include "html/page.h"
 #include "html/split.h"
 #include "textio/cp932.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QLoggingCategory>
-#include <QMessageBox>
-#include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -36,14 +27,14 @@ namespace {
 constexpr int photos = 32767;
 constexpr int rounds = 5;
 
-QStringList album()
+QStringList entries()
 {
-    QStringList entries;
-    entries.reserve(photos);
+    QStringList out;
+    out.reserve(photos);
     for (int i = 1; i <= photos; ++i)
-        entries << (i % 3 == 0 ? QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0'))
-                               : QStringLiteral("IMG_%1.JPG,写真 %1 番 海と山, 晴れ<br>2004年").arg(i, 5, 10, QLatin1Char('0')));
-    return entries;
+        out << (i % 3 == 0 ? QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0'))
+             : QStringLiteral("IMG_%1.JPG,写真 %1 番 海と山, 晴れ<br>2004年").arg(i, 5, 10, QLatin1Char('0')));
+    return out;
 }
 
 page::Options options(const QString &label)
@@ -59,35 +50,26 @@ page::Options options(const QString &label)
     return o;
 }
 
-// The main window in dir, holding the album with the options above.
-std::unique_ptr<main1> window(const QString &dir, const QStringList &entries, bool splitIntoPages)
+album::Album albumOf(const QStringList &entries, bool splitIntoPages)
 {
-    auto w = std::make_unique<main1>();
-    w->Dir1->changeTo(dir);
-    w->List1->addItems(entries);
-    w->Text6->setText(options(QString()).title);
-    w->Text9->setText(options(QString()).backLink);
-    w->Option3->setChecked(true);
-    w->Check2->setChecked(true);
-    w->Check4->setChecked(splitIntoPages);
-    return w;
+    const page::Options o = options(QString());
+    album::Album a;
+    a.entries = entries;
+    a.title = o.title;
+    a.backLink = o.backLink;
+    a.background = o.background;
+    a.widthFlag = 1;
+    a.width = o.width;
+    a.split = splitIntoPages ? 1 : 0;
+    return a;
 }
 
-// Our way: the detail button, up to its closing message.
-void writeAlbum(main1 &w)
+// Our way: the engine, as the detail button and the command line run it.
+void writeAlbum(const album::Album &a, const QString &dir)
 {
-    QString said;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            said = box->text();
-            box->accept();
-        }
-    });
-    answer.start(0);
-    w.Command4_Click();
-    if (said != QStringLiteral("作成しました。")) {
-        std::fprintf(stderr, "%s\n", qPrintable(said));
+    const engine::Report report = engine::generate(a, dir);
+    if (!report.failed.empty() || !report.refusals.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(engine::closingMessage(report) + report.refusals.join(u'\n')));
         std::exit(1);
     }
 }
@@ -125,43 +107,35 @@ double elapsedMs(const std::function<void()> &run)
 
 } // namespace
 
-int main(int argc, char *argv[])
+int main()
 {
-    // No screen needed, and the user's own settings stay untouched.
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    // The offscreen screen warns about every message box it shows.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
-    const QStringList entries = album();
+    const QStringList photoEntries = entries();
     QTemporaryDir ours;
     QTemporaryDir plain;
     std::printf("album of %d photos, best of %d rounds\n", photos, rounds);
     for (bool splitIntoPages : {false, true}) {
-        const auto files = finished(entries, splitIntoPages);
-        const auto w = window(ours.path(), entries, splitIntoPages);
+        const auto files = finished(photoEntries, splitIntoPages);
+        const album::Album a = albumOf(photoEntries, splitIntoPages);
         qint64 total = 0;
         for (const auto &f : files)
             total += f.second.size();
         // Taken in turns, so that a busy disk weighs on all three alike.
-        double album = 1e300, flushed = 1e300, cached = 1e300;
+        double engine = 1e300, flushed = 1e300, cached = 1e300;
         for (int i = 0; i < rounds; ++i) {
-            album = std::min(album, elapsedMs([&] { writeAlbum(*w); }));
+            engine = std::min(engine, elapsedMs([&] { writeAlbum(a, ours.path()); }));
             flushed = std::min(flushed, elapsedMs([&] { writeBytes(plain.path(), files, true); }));
             cached = std::min(cached, elapsedMs([&] { writeBytes(plain.path(), files, false); }));
         }
         if (QFile f(ours.path() + u'/' + files.front().first); !f.open(QIODevice::ReadOnly) || f.readAll() != files.front().second) {
-            std::fprintf(stderr, "the window wrote other bytes than the floor writes\n");
+            std::fprintf(stderr, "the engine wrote other bytes than the floor writes\n");
             return 1;
         }
         std::printf("%s: %zu file(s), %.1f KiB\n"
-                    "  album written       %9.1f ms\n"
+                    "  engine              %9.1f ms\n"
                     "  same bytes, flushed %9.1f ms   ratio %.2f\n"
                     "  same bytes, cached  %9.1f ms   ratio %.2f\n",
                     splitIntoPages ? "split into pages of 20" : "one page", files.size(), double(total) / 1024,
-                    album, flushed, album / flushed, cached, album / cached);
+                    engine, flushed, engine / flushed, cached, engine / cached);
     }
     return 0;
 }

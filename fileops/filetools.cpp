@@ -2,7 +2,9 @@
 // the listed photos into the work folder.
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/panes.h"
+#include "fileops/fsname.h"
 #include "fileops/renaming.h"
 #include "fileops/workcopy.h"
 
@@ -26,14 +28,14 @@ public:
 
 bool confirmed(main1 &w, const QString &question)
 {
-    return dirs::message(&w, w.Dir1->path() + QStringLiteral("\r\r") + question, dirs::Buttons::YesNo)
+    return messagebox::show(&w, w.Dir1->path() + QStringLiteral("\r\r") + question, messagebox::Buttons::YesNo)
            == QMessageBox::Yes;
 }
 
 void tell(main1 &w, const QString &text)
 {
     if (!text.isEmpty())
-        dirs::message(&w, text);
+        messagebox::show(&w, text);
 }
 
 } // namespace
@@ -48,7 +50,7 @@ void main1::connectFileTools()
 void main1::Command9_Click()
 {
     if (File1->count() == 0) {
-        dirs::message(this, QStringLiteral("ファイルがありません"));
+        messagebox::show(this, QStringLiteral("ファイルがありません"));
         return;
     }
     if (!confirmed(*this, QStringLiteral("ファイル名を連番改名しますか？")))
@@ -78,7 +80,7 @@ void main1::Command6_Click()
     renaming::Outcome done;
     {
         BusyCursor busy;
-        dirs::setCurrentDir(Dir1->path());
+        fsname::setCurrentDir(Dir1->path());
         std::vector<renaming::Move> wanted;
         for (const QString &name : File1->names())
             wanted.push_back({name, renaming::lowerName(name)});
@@ -93,13 +95,13 @@ void main1::Command5_Click()
     workcopy::Result copied;
     {
         BusyCursor busy;
-        dirs::setCurrentDir(Dir1->path());
+        fsname::setCurrentDir(Dir1->path());
         copied = workcopy::copyListed(Dir1->path(), itemTexts(List1));
         Dir1->refresh();
         File1->refresh();
     }
     if (copied.folderError != 0)
-        dirs::message(this, QStringLiteral("作業ﾌｫﾙﾀﾞ %1 を作れませんでした（%2）。")
+        messagebox::show(this, QStringLiteral("作業ﾌｫﾙﾀﾞ %1 を作れませんでした（%2）。")
                                 .arg(workcopy::folderName, safefile::reason(copied.folderError)));
     else
         tell(*this, safefile::report(QStringLiteral("次のﾌｧｲﾙはｺﾋﾟｰできませんでした。"), copied.failed));

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <numeric>
 #include <vector>
 
@@ -156,6 +157,19 @@ QStringList listDirs(const QString &dir)
 QString join(const QString &dir, const QString &name)
 {
     return dir.endsWith(u'/') ? dir + name : dir + u'/' + name;
+}
+
+QString currentDir()
+{
+    std::vector<char> buf(PATH_MAX + 1);
+    if (!getcwd(buf.data(), buf.size()))
+        return QString();
+    return decode(QByteArrayView(buf.data()));
+}
+
+bool setCurrentDir(const QString &path)
+{
+    return !path.isEmpty() && chdir(encode(path).constData()) == 0;
 }
 
 } // namespace fsname

@@ -29,4 +29,9 @@ void sortNatural(QStringList &names);
 // dir + "/" + name, with exactly one separator.
 QString join(const QString &dir, const QString &name);
 
+// The current directory as the process sees it, and a change of it that
+// reaches folders whose names are not valid UTF-8.
+QString currentDir();
+bool setCurrentDir(const QString &path);
+
 } // namespace fsname

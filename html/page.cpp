@@ -1,8 +1,8 @@
 #include "html/page.h"
 
 #include "album/photoentry.h"
-#include "app/about.h"
 #include "fileops/fsname.h"
+#include "html/about.h"
 #include "textio/cp932.h"
 #include "textio/spaces.h"
 #include "textio/textfile.h"

@@ -84,15 +84,15 @@ void cutHeader(QStringView rest, Loaded &out)
 
 } // namespace
 
-QStringList write(const Album &album)
+QStringList write(const QString &folder, const album::Album &album)
 {
     QStringList lines;
     lines.reserve(album.entries.size() + 4);
-    lines.append(QStringList{magic, album.folder, QString::number(album.border), album.backLink,
-                             withCharRefs(album.title), QString::number(album.widthFlag)}
+    lines.append(QStringList{magic, folder, QString::number(album.border), album.backLink, withCharRefs(album.title),
+                             QString::number(album.widthFlag)}
                      .join(u','));
-    lines.append(QStringLiteral("opt%1").arg(album.option));
-    lines.append(album.background);
+    lines.append(QStringLiteral("opt%1").arg(album.background));
+    lines.append(album.backgroundImage);
     lines.append(album.pageName);
     for (const QString &entry : album.entries) {
         if (photoentry::isBlank(entry))
@@ -131,6 +131,38 @@ Loaded read(const QStringList &lines)
         out.entries.append(lines[i]);
     }
     return out;
+}
+
+QStringList notices(const Loaded &f)
+{
+    QStringList out;
+    if (f.tooLarge)
+        out.append(QStringLiteral("ファイルが大きすぎるため、最初の%1MBだけを読み込みました。").arg(maxBytes >> 20));
+    if (f.tooManyEntries)
+        out.append(QStringLiteral("写真リストに登録できるのは%1枚までです。\nそれより後の写真は読み込みませんでした。")
+                       .arg(photoentry::maxEntries));
+    return out;
+}
+
+void apply(const Loaded &f, album::Album &a)
+{
+    const auto checkValue = [](std::optional<int> value, int &into) {
+        if (value && *value >= 0 && *value <= album::maxCheckValue)
+            into = *value;
+    };
+    checkValue(f.border, a.border);
+    if (f.backLink)
+        a.backLink = *f.backLink;
+    if (f.title)
+        a.title = *f.title;
+    checkValue(f.widthFlag, a.widthFlag);
+    if (f.option)
+        a.background = *f.option;
+    if (f.background)
+        a.backgroundImage = *f.background;
+    if (f.pageName)
+        a.pageName = *f.pageName;
+    a.entries = f.entries;
 }
 
 Loaded parse(QByteArrayView bytes)

@@ -4,6 +4,8 @@
 // name, then one photo entry per line.
 #pragma once
 
+#include "album/album.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -17,26 +19,12 @@ inline const QString magic = QStringLiteral("kamerio");
 // A file larger than this is read only up to its last line break before it.
 inline constexpr qint64 maxBytes = qint64(64) << 20;
 
-// What the window holds of an album, as the file stores it.
-struct Album
-{
-    QString folder;
-    int border = 0;
-    QString backLink;
-    QString title;
-    int widthFlag = 0;
-    int option = 1;
-    QString background;
-    QString pageName;
-    QStringList entries;
-};
-
 // The lines of the file. Blank entries (spaces only; a full-width space is
 // a character like any other) are left out. Characters with no CP932 form
 // in a caption or the title become numeric character references, which the
 // page shows as the same characters; in every other field they stay, and
 // encoding the lines reports them.
-QStringList write(const Album &album);
+QStringList write(const QString &folder, const album::Album &album);
 
 // What reading found. A value the file does not reach stays empty, and the
 // window leaves its control as it was.
@@ -65,6 +53,16 @@ struct Loaded
 };
 
 Loaded read(const QStringList &lines);
+
+inline const QString notProject = QStringLiteral("kamerio のファイルではありません。");
+inline const QString otherFolder = QStringLiteral("作成時のディレクトリと違います。\n作業は、続行します。");
+
+// What the user is told about a file read only in part.
+QStringList notices(const Loaded &loaded);
+
+// Puts what was read into album; a value the file did not reach, or one a
+// check box would refuse, leaves the album's own. The photo list is replaced.
+void apply(const Loaded &loaded, album::Album &album);
 
 // Reads the bytes of a file, of which at most maxBytes + 1 need be given:
 // more than maxBytes means the file goes on beyond them.

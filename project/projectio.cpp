@@ -1,28 +1,19 @@
 // The "ファイル" menu's project-file commands: the dialogs, the messages and
 // the controls around the project-file format.
-#include "album/photoentry.h"
-#include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/panes.h"
+#include "fileops/fsname.h"
 #include "project/projectfile.h"
 #include "textio/cp932.h"
 #include "textio/textfile.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRadioButton>
-
-#include <array>
 
 namespace {
-
-std::array<QRadioButton *, 9> options(const main1 &w)
-{
-    return {w.Option1, w.Option2, w.Option3, w.Option4, w.Option5, w.Option6, w.Option7, w.Option8, w.Option9};
-}
 
 // Qt's own dialog rather than the desktop's, so that it behaves the same
 // everywhere; no overwrite question and no suffix, as the commands expect.
@@ -44,26 +35,6 @@ QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder
     return d.selectedFiles().value(0);
 }
 
-projectfile::Album album(const main1 &w)
-{
-    projectfile::Album a;
-    a.folder = w.Dir1->path();
-    a.border = dirs::checkValue(w.Check1);
-    a.backLink = w.Text9->text();
-    a.title = w.Text6->text();
-    a.widthFlag = dirs::checkValue(w.Check2);
-    const auto buttons = options(w);
-    for (int i = 0; i < int(buttons.size()); ++i)
-        if (buttons[i]->isChecked()) {
-            a.option = i + 1;
-            break;
-        }
-    a.background = w.Text5->text();
-    a.pageName = w.Text4->text();
-    a.entries = itemTexts(w.List1);
-    return a;
-}
-
 // Each character once, with its code, so that one the font cannot draw can
 // still be found.
 QString described(const QString &chars)
@@ -79,45 +50,25 @@ QString described(const QString &chars)
 // file pane to be refreshed by the caller.
 void saveAlbum(main1 &w, const QString &proposed)
 {
-    dirs::setCurrentDir(w.Label1->text());
-    const QString path = chooseFile(w, QFileDialog::AcceptSave, dirs::currentDir(), proposed);
+    fsname::setCurrentDir(w.Label1->text());
+    const QString path = chooseFile(w, QFileDialog::AcceptSave, fsname::currentDir(), proposed);
     if (path.size() < 4)
         return;
     QString missing;
-    const QByteArray bytes = cp932::encodeLines(projectfile::write(album(w)), cp932::Unmappable::Report, &missing);
+    const QByteArray bytes = cp932::encodeLines(projectfile::write(w.Dir1->path(), w.album()), cp932::Unmappable::Report, &missing);
     if (!missing.isEmpty()
-        && dirs::message(&w,
+        && messagebox::show(&w,
                          QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n%1\n保存しますか？")
                              .arg(described(missing)),
-                         dirs::Buttons::YesNo)
+                         messagebox::Buttons::YesNo)
                != QMessageBox::Yes)
         return;
     QString error;
     if (!textfile::save(path, bytes, &error)) {
-        dirs::message(&w, error);
+        messagebox::show(&w, error);
         return;
     }
-    dirs::message(&w, QStringLiteral("書込み完了"));
-}
-
-void apply(main1 &w, const projectfile::Loaded &f)
-{
-    if (f.border)
-        dirs::setCheckValue(w.Check1, *f.border);
-    if (f.backLink)
-        w.Text9->setText(*f.backLink);
-    if (f.title)
-        w.Text6->setText(*f.title);
-    if (f.widthFlag)
-        dirs::setCheckValue(w.Check2, *f.widthFlag);
-    if (f.option)
-        options(w)[*f.option - 1]->setChecked(true);
-    if (f.background)
-        w.Text5->setText(*f.background);
-    if (f.pageName)
-        w.Text4->setText(*f.pageName);
-    const QSignalBlocker quiet(w.List1);
-    w.List1->addItems(f.entries);
+    messagebox::show(&w, QStringLiteral("書込み完了"));
 }
 
 } // namespace
@@ -131,11 +82,11 @@ void main1::connectProject()
 void main1::fsave_Click()
 {
     if (Text4->text().size() < projectfile::minPageName) {
-        dirs::message(this, QStringLiteral("右下のファイル名を入れてください。"));
+        messagebox::show(this, QStringLiteral("右下のファイル名を入れてください。"));
         return;
     }
     if (List1->count() == 0)
-        dirs::message(this, QStringLiteral("リストに項目を追加してください。"));
+        messagebox::show(this, QStringLiteral("リストに項目を追加してください。"));
     else
         saveAlbum(*this, projectfile::proposedName(Text4->text()));
     File1->refresh();
@@ -143,7 +94,7 @@ void main1::fsave_Click()
 
 void main1::fload_Click()
 {
-    dirs::setCurrentDir(Dir1->path());
+    fsname::setCurrentDir(Dir1->path());
     const QString path = chooseFile(*this, QFileDialog::AcceptOpen, Dir1->path());
     if (path.size() < 4)
         return;
@@ -155,18 +106,16 @@ void main1::fload_Click()
     const projectfile::Loaded f = projectfile::parse(bytes ? QByteArrayView(*bytes) : QByteArrayView());
     if (!f.magicMatched) {
         Label11_Click();
-        dirs::message(this, QStringLiteral("kamerio のファイルではありません。"));
+        messagebox::show(this, projectfile::notProject);
         return;
     }
     if (!f.madeIn(Dir1->path()))
-        dirs::message(this, QStringLiteral("作成時のディレクトリと違います。\n作業は、続行します。"));
-    apply(*this, f);
+        messagebox::show(this, projectfile::otherFolder);
+    album::Album a = album();
+    projectfile::apply(f, a);
+    setAlbum(a);
     Label11_Click();
-    if (f.tooLarge)
-        dirs::message(this, QStringLiteral("ファイルが大きすぎるため、最初の%1MBだけを読み込みました。")
-                                .arg(projectfile::maxBytes >> 20));
-    if (f.tooManyEntries)
-        dirs::message(this, QStringLiteral("写真リストに登録できるのは%1枚までです。\nそれより後の写真は読み込みませんでした。")
-                                .arg(photoentry::maxEntries));
-    dirs::message(this, QStringLiteral("読込み完了"));
+    for (const QString &notice : projectfile::notices(f))
+        messagebox::show(this, notice);
+    messagebox::show(this, QStringLiteral("読込み完了"));
 }

@@ -1,9 +1,10 @@
 #include "screens/frmabt.h"
 
-#include "app/about.h"
 #include "app/dirs.h"
+#include "app/messagebox.h"
+#include "html/about.h"
 #include "screens/appicon.h"
-#include "screens/preview.h"
+#include "screens/browse.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -126,7 +127,7 @@ void frmabt::Command1_Click()
 
 void frmabt::sakusya()
 {
-    if (dirs::message(this, QStringLiteral("\nインターネットに接続していますか？\n"), dirs::Buttons::YesNo,
+    if (messagebox::show(this, QStringLiteral("\nインターネットに接続していますか？\n"), messagebox::Buttons::YesNo,
                       QStringLiteral("インターネット接続"), QMessageBox::Warning)
         != QMessageBox::Yes)
         return;

@@ -1,5 +1,6 @@
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "screens/frmabt.h"
 #include "screens/help1.h"
 
@@ -23,7 +24,7 @@ void showOnce(QPointer<QWidget> &slot, main1 *owner)
 
 void main1::easykotu_Click()
 {
-    dirs::message(this, QStringLiteral("写真リストにて、一番上を選択し改行します。それから説明文を入れて改行。登録ボタンに移ります。"
+    messagebox::show(this, QStringLiteral("写真リストにて、一番上を選択し改行します。それから説明文を入れて改行。登録ボタンに移ります。"
                                        "また改行で次の写真リストに移り、説明文を入力。と改行を繰り返してください。"
                                        "ＨＰに画像を載せる場合は、あらかじめ480×360にしておくと良いでしょう。"));
 }

@@ -2,7 +2,9 @@
 
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/panes.h"
+#include "fileops/fsname.h"
 #include "fileops/safefile.h"
 
 #include <QKeyEvent>
@@ -53,19 +55,19 @@ void rclk::Command1_Click()
 {
     const QString wanted = Text1->text();
     if (wanted == Label2->text()) {
-        dirs::message(this, QStringLiteral("作成するﾃﾞｨﾚｸﾄﾘ名を入れてください"));
+        messagebox::show(this, QStringLiteral("作成するﾃﾞｨﾚｸﾄﾘ名を入れてください"));
         return;
     }
     const QString parent = dirs::parentdir(source_);
-    dirs::setCurrentDir(parent);
+    fsname::setCurrentDir(parent);
     const QString prefix = parent.endsWith(u'/') ? parent : parent + u'/';
     if (!wanted.contains(prefix)) {
-        dirs::message(this, QStringLiteral("この名前には、変更できません！"));
+        messagebox::show(this, QStringLiteral("この名前には、変更できません！"));
         return;
     }
     int error = 0;
     if (!safefile::rename(source_, wanted, &error))
-        dirs::message(this, QStringLiteral("%1 を %2 に変更できませんでした（%3）。")
+        messagebox::show(this, QStringLiteral("%1 を %2 に変更できませんでした（%3）。")
                                 .arg(source_, wanted, safefile::reason(error)));
     // Where a folder of the new path exists (renamed or not), the browser goes there.
     owner_.Dir1->changeTo(wanted);

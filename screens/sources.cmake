@@ -1,9 +1,9 @@
 target_sources(kamerio_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/previewlogic.cpp ${CMAKE_CURRENT_LIST_DIR}/previewlogic.h)
+  ${CMAKE_CURRENT_LIST_DIR}/browselogic.cpp ${CMAKE_CURRENT_LIST_DIR}/browselogic.h)
 target_sources(kamerio_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/rclk.cpp ${CMAKE_CURRENT_LIST_DIR}/rclk.h)
 target_sources(kamerio_gui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/preview.cpp ${CMAKE_CURRENT_LIST_DIR}/preview.h
+  ${CMAKE_CURRENT_LIST_DIR}/browse.cpp ${CMAKE_CURRENT_LIST_DIR}/browse.h
   ${CMAKE_CURRENT_LIST_DIR}/help1.cpp ${CMAKE_CURRENT_LIST_DIR}/help1.h
   ${CMAKE_CURRENT_LIST_DIR}/frmabt.cpp ${CMAKE_CURRENT_LIST_DIR}/frmabt.h
   ${CMAKE_CURRENT_LIST_DIR}/helpmenu.cpp

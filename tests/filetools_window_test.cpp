@@ -3,6 +3,7 @@
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/panes.h"
+#include "fileops/fsname.h"
 #include "screens/rclk.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ void showActive(QWidget *w)
 rclk *openRenameScreen(main1 &w)
 {
     w.dirnchg->trigger();
-    return qobject_cast<rclk *>(w.renameScreen.data());
+    return w.findChild<rclk *>();
 }
 
 void settle()
@@ -294,7 +295,7 @@ TEST(RenameScreen, ChecksTheNewPathBeforeRenaming)
     EXPECT_TRUE(QFileInfo(photos).isDir());
     s->Command2->click();
     settle();
-    EXPECT_TRUE(w->renameScreen.isNull());
+    EXPECT_EQ(w->findChild<rclk *>(), nullptr);
     EXPECT_TRUE(QFileInfo(photos).isDir());
     EXPECT_EQ(w->Dir1->path(), photos);
 }
@@ -319,7 +320,7 @@ TEST(RenameScreen, ParentAnywhereInThePathAndACaseChangePassTheChecks)
     EXPECT_TRUE(modals.shown[0].text.endsWith("に変更できませんでした（見つかりません）。"));
     EXPECT_TRUE(QFileInfo(from).isDir());
     EXPECT_EQ(w->Dir1->path(), from);
-    EXPECT_TRUE(w->renameScreen.isNull());
+    EXPECT_EQ(w->findChild<rclk *>(), nullptr);
 
     const QString to = box.folder("work/photos") + "/<i>Trip";
     s = openRenameScreen(*w);
@@ -353,8 +354,8 @@ TEST(RenameScreen, RenamesAndTheBrowserFollows)
     EXPECT_EQ(w->Label1->text(), to);
     EXPECT_EQ(w->File1->names(), QStringList({"a.jpg"}));
     EXPECT_EQ(w->List1->count(), 0);
-    EXPECT_EQ(dirs::currentDir(), to);
-    EXPECT_TRUE(w->renameScreen.isNull());
+    EXPECT_EQ(fsname::currentDir(), to);
+    EXPECT_EQ(w->findChild<rclk *>(), nullptr);
 }
 
 TEST(RenameScreen, AnExistingFolderIsNeverReplaced)
@@ -376,7 +377,7 @@ TEST(RenameScreen, AnExistingFolderIsNeverReplaced)
     EXPECT_EQ(testkit::bytes(from + "/a.jpg"), "a.jpg");
     EXPECT_TRUE(QFileInfo(to).isDir());
     EXPECT_EQ(w->Dir1->path(), to);
-    EXPECT_TRUE(w->renameScreen.isNull());
+    EXPECT_EQ(w->findChild<rclk *>(), nullptr);
 }
 
 TEST(RenameScreen, EnterInThePathMovesToTheConfirmButton)

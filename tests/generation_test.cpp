@@ -4,6 +4,7 @@
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/panes.h"
+#include "html/engine.h"
 
 #include <gtest/gtest.h>
 
@@ -164,7 +165,7 @@ TEST_F(Generation, PresetsSetTheirOptionsAndHandOverToTheDetailButton)
             return false;
         }
     } watch;
-    watch.onBox = [&] { seen.append({w->Text4->text(), w->Text3->text(), dirs::checkValue(w->Check2)}); };
+    watch.onBox = [&] { seen.append({w->Text4->text(), w->Text3->text(), checkValue(w->Check2)}); };
     qApp->installEventFilter(&watch);
 
     w->Option3->setChecked(true);
@@ -177,7 +178,7 @@ TEST_F(Generation, PresetsSetTheirOptionsAndHandOverToTheDetailButton)
     EXPECT_EQ(seen[0].text3, QStringLiteral("480"));
     EXPECT_EQ(seen[0].check2, 0);
     EXPECT_EQ(w->Text3->text(), QStringLiteral("360"));
-    EXPECT_EQ(dirs::checkValue(w->Check2), 1);
+    EXPECT_EQ(checkValue(w->Check2), 1);
     ASSERT_TRUE(reactivate());
     EXPECT_TRUE(w->Command4->hasFocus());
 
@@ -197,7 +198,7 @@ TEST_F(Generation, PresetsSetTheirOptionsAndHandOverToTheDetailButton)
     QTest::mouseClick(w->Command10, Qt::LeftButton);
     EXPECT_EQ(w->Text4->text(), QStringLiteral("index.html"));
     EXPECT_EQ(w->Text3->text(), QStringLiteral("480"));
-    EXPECT_EQ(dirs::checkValue(w->Check2), 1);
+    EXPECT_EQ(checkValue(w->Check2), 1);
     EXPECT_TRUE(w->Command4->hasFocus());
     EXPECT_TRUE(w->Option3->isChecked());
     EXPECT_EQ(w->Text6->text(), QStringLiteral("旅行"));
@@ -237,7 +238,7 @@ TEST_F(Generation, SplitIntoPagesOfTwenty)
         {41, {{"index1.html", "(1/3)", 1, 20}, {"index2.html", "(2/3)", 21, 40}, {"index3.html", "(3/3)", 41, 41}}},
     };
     QTest::mouseClick(w->Check4, Qt::LeftButton);
-    ASSERT_EQ(dirs::checkValue(w->Check4), 1);
+    ASSERT_EQ(checkValue(w->Check4), 1);
     for (const auto &[n, files] : table) {
         moveTo(box.folder(QStringLiteral("n%1").arg(n)));
         album(names(1, n));
@@ -312,14 +313,13 @@ TEST_F(Generation, RefusalsAreToldAndTheRunStillEnds)
     EXPECT_EQ(modals.texts(), (QStringList{noName, noName, noName, done}));
     EXPECT_TRUE(pages().isEmpty());
 
-    // The page writer on its own, with nothing staged.
-    modals.shown.clear();
-    w->Text4->setText(QStringLiteral("index.html"));
-    w->List3->clear();
-    box.touch(folder(), {QStringLiteral("new.jpg")});
-    EXPECT_EQ(w->makehtml(QString(), 0), QString());
-    EXPECT_EQ(modals.texts(), QStringList{noEntry});
-    EXPECT_TRUE(w->File1->names().contains(QStringLiteral("new.jpg")));
+    // The page writer on its own, with no entries.
+    album::Album a = w->album();
+    a.pageName = QStringLiteral("index.html");
+    engine::Report report;
+    engine::makehtml(a, folder(), QString(), 0, {}, {}, report);
+    EXPECT_EQ(report.refusals, QStringList{noEntry});
+    EXPECT_TRUE(report.written.isEmpty() && report.failed.empty());
     EXPECT_TRUE(pages().isEmpty());
 }
 

@@ -2,7 +2,7 @@
 // page template, for comparing with what the program wrote.
 #pragma once
 
-#include "app/about.h"
+#include "html/about.h"
 #include "textio/cp932.h"
 
 #include <QString>

@@ -8,19 +8,20 @@
 
 namespace {
 
-using projectfile::Album;
+using album::Album;
 using projectfile::Loaded;
+
+const QString tripFolder = QStringLiteral("D:\\photos\\trip");
 
 Album trip()
 {
     Album a;
-    a.folder = QStringLiteral("D:\\photos\\trip");
     a.border = 1;
     a.backLink = QStringLiteral("../index.html");
     a.title = QStringLiteral("夏の旅行");
     a.widthFlag = 1;
-    a.option = 2;
-    a.background = QStringLiteral("http://");
+    a.background = 2;
+    a.backgroundImage = QStringLiteral("http://");
     a.pageName = QStringLiteral("index.html");
     a.entries = {QStringLiteral("p001.jpg,海辺にて"), QStringLiteral("p002.jpg"), QStringLiteral("p003.jpg,夕日がきれい")};
     return a;
@@ -28,7 +29,7 @@ Album trip()
 
 QByteArray encoded(const Album &a, QString *missing = nullptr)
 {
-    return cp932::encodeLines(projectfile::write(a), cp932::Unmappable::Report, missing);
+    return cp932::encodeLines(projectfile::write(tripFolder, a), cp932::Unmappable::Report, missing);
 }
 
 Loaded readText(const QString &text)
@@ -67,12 +68,12 @@ TEST(ProjectWriter, TripAlbumGivesTheExactBytes)
 TEST(ProjectWriter, OptionLineAndBlankEntries)
 {
     Album a = trip();
-    a.option = 7;
+    a.background = 7;
     a.border = 0;
     a.widthFlag = 2;
     a.entries = {QStringLiteral("   "), QString(), QStringLiteral("a.jpg  "), QStringLiteral("\u3000"),
                  QStringLiteral("b.jpg, "), QStringLiteral(" ")};
-    const QStringList lines = projectfile::write(a);
+    const QStringList lines = projectfile::write(tripFolder, a);
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[0], QStringLiteral("kamerio,D:\\photos\\trip,0,../index.html,夏の旅行,2"));
     EXPECT_EQ(lines[1], QStringLiteral("opt7"));
@@ -88,7 +89,7 @@ TEST(ProjectWriter, CharactersWithoutCp932FormInCaptionsAndTitleBecomeReferences
                  QStringLiteral("c\u00E9.jpg")};
     QString missing;
     const QByteArray bytes = encoded(a, &missing);
-    const QStringList lines = projectfile::write(a);
+    const QStringList lines = projectfile::write(tripFolder, a);
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(",旅&#128512;,1")));
     // 〜 has a CP932 twin; ¥ would read back as a backslash.
     EXPECT_EQ(lines[4], QStringLiteral("a.jpg,海&#127754;,波〜&#165;"));

@@ -5,6 +5,7 @@
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/panes.h"
+#include "fileops/fsname.h"
 
 #include <gtest/gtest.h>
 
@@ -42,10 +43,10 @@ void setEntries(main1 &w, const QStringList &items)
 // An album with every saved control away from its default.
 void fillAlbum(main1 &w)
 {
-    dirs::setCheckValue(w.Check1, 1);
+    setCheckValue(w.Check1, 1);
     w.Text9->setText(QStringLiteral("  http://example.jp/  "));
     w.Text6->setText(QStringLiteral(" 夏の旅行 "));
-    dirs::setCheckValue(w.Check2, 1);
+    setCheckValue(w.Check2, 1);
     w.Option7->setChecked(true);
     w.Text5->setText(QStringLiteral("http://example.jp/bg.jpg"));
     w.Text4->setText(QStringLiteral("album.html"));
@@ -56,10 +57,10 @@ void fillAlbum(main1 &w)
 // Different values in every control a load sets.
 void scramble(main1 &w)
 {
-    dirs::setCheckValue(w.Check1, 0);
+    setCheckValue(w.Check1, 0);
     w.Text9->setText(QStringLiteral("x"));
     w.Text6->setText(QStringLiteral("y"));
-    dirs::setCheckValue(w.Check2, 0);
+    setCheckValue(w.Check2, 0);
     w.Option2->setChecked(true);
     w.Text5->setText(QStringLiteral("z"));
     w.Text4->setText(QStringLiteral("w.html"));
@@ -76,7 +77,7 @@ struct Controls
 
 Controls controls(const main1 &w)
 {
-    return {dirs::checkValue(w.Check1), dirs::checkValue(w.Check2), w.Text9->text(), w.Text6->text(),
+    return {checkValue(w.Check1), checkValue(w.Check2), w.Text9->text(), w.Text6->text(),
             w.Text5->text(), w.Text4->text(), w.Option2->isChecked()};
 }
 
@@ -140,10 +141,10 @@ TEST(ProjectSave, RoundTripInTheSameFolderRestoresTheAlbum)
     w->fload->trigger();
     EXPECT_EQ(m.texts(), (QStringList{written, loaded}));
     EXPECT_EQ(openFolder, folder);
-    EXPECT_EQ(dirs::checkValue(w->Check1), 1);
+    EXPECT_EQ(checkValue(w->Check1), 1);
     EXPECT_EQ(w->Text9->text(), QStringLiteral("http://example.jp/"));
     EXPECT_EQ(w->Text6->text(), QStringLiteral(" 夏の旅行 "));
-    EXPECT_EQ(dirs::checkValue(w->Check2), 1);
+    EXPECT_EQ(checkValue(w->Check2), 1);
     EXPECT_TRUE(w->Option7->isChecked());
     EXPECT_FALSE(w->Option2->isChecked());
     EXPECT_EQ(w->Text5->text(), QStringLiteral("http://example.jp/bg.jpg"));
@@ -168,7 +169,7 @@ TEST(ProjectSave, LoadingInAnotherFolderSaysSoAndGoesOn)
     EXPECT_EQ(w->List1->count(), 3);
     EXPECT_EQ(w->Dir1->path(), other);
     EXPECT_EQ(w->Label1->text(), other);
-    EXPECT_EQ(dirs::currentDir(), other);
+    EXPECT_EQ(fsname::currentDir(), other);
 }
 
 TEST(ProjectSave, PageNameDecidesWhetherAndWhatIsProposed)
@@ -313,8 +314,8 @@ TEST(ProjectLoad, FlagsAndShortFilesLeaveRefusedAndMissingValuesAlone)
     testkit::writeFile(path, "kamerio," + QFile::encodeName(folder) + ",7,u,t,5\r\nopt9\r\nbg\r\n\r\n\r\na.jpg\r\n");
     load(*w, m, path);
     EXPECT_EQ(m.texts(), QStringList{loaded});
-    EXPECT_EQ(dirs::checkValue(w->Check1), 2);
-    EXPECT_EQ(dirs::checkValue(w->Check2), 0);
+    EXPECT_EQ(checkValue(w->Check1), 2);
+    EXPECT_EQ(checkValue(w->Check2), 0);
     EXPECT_EQ(w->Text9->text(), QStringLiteral("u"));
     EXPECT_EQ(w->Text6->text(), QStringLiteral("t"));
     EXPECT_TRUE(w->Option9->isChecked());

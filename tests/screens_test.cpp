@@ -1,13 +1,14 @@
 #include "testkit.h"
 
-#include "app/about.h"
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/opener.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
+#include "html/about.h"
+#include "screens/browselogic.h"
 #include "screens/frmabt.h"
 #include "screens/help1.h"
-#include "screens/previewlogic.h"
 
 #include <gtest/gtest.h>
 
@@ -32,14 +33,14 @@ struct Browser
 {
     Browser()
     {
-        dirs::setOpener([this](const QUrl &url) {
+        opener::set([this](const QUrl &url) {
             opened.append(url);
             return works;
         });
     }
     ~Browser()
     {
-        dirs::setOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+        opener::set([](const QUrl &url) { return QDesktopServices::openUrl(url); });
     }
     QList<QUrl> opened;
     bool works = true;
@@ -72,7 +73,7 @@ void settle()
 frmabt *openAbout(main1 &w)
 {
     w.jyouhou->trigger();
-    return qobject_cast<frmabt *>(w.aboutBox.data());
+    return w.findChild<frmabt *>();
 }
 
 } // namespace
@@ -80,18 +81,18 @@ frmabt *openAbout(main1 &w)
 TEST(PageAddress, PagesAreNamesEndingInHtmlOrHtm)
 {
     for (const char *page : {"a.html", "b.HTM", "c.shtml", "D.HtMl", "/x/y.htm"})
-        EXPECT_TRUE(previewlogic::isPage(QString::fromLatin1(page))) << page;
+        EXPECT_TRUE(browselogic::isPage(QString::fromLatin1(page))) << page;
     for (const char *other : {"a.jpg", "b.txt", "c.html.bak", "html/", "", "ht"})
-        EXPECT_FALSE(previewlogic::isPage(QString::fromLatin1(other))) << other;
+        EXPECT_FALSE(browselogic::isPage(QString::fromLatin1(other))) << other;
 }
 
 TEST(PageAddress, FileAddressesKeepTheExactName)
 {
     for (const QString &p : {QStringLiteral("/tmp/写真 #1?.html"), QStringLiteral("/index.html")})
-        EXPECT_EQ(previewlogic::fileUrl(p), QUrl::fromLocalFile(p));
+        EXPECT_EQ(browselogic::fileUrl(p), QUrl::fromLocalFile(p));
     // A name that is not UTF-8 reaches the browser as its own bytes.
     const QString odd = QStringLiteral("/tmp/a") + QChar(0xDCFF) + QStringLiteral(".html");
-    EXPECT_EQ(previewlogic::fileUrl(odd).toEncoded(), QByteArray("file:///tmp/a%FF.html"));
+    EXPECT_EQ(browselogic::fileUrl(odd).toEncoded(), QByteArray("file:///tmp/a%FF.html"));
 }
 
 TEST(BrowserPreview, FilePaneOpensOnlyPagesWithOneSeparator)
@@ -252,7 +253,7 @@ TEST(Help, ManualShowsItsFifteenLinesInOneWindow)
     testkit::Sandbox box;
     auto w = shownWindow();
     w->syoukotu->trigger();
-    auto *manual = qobject_cast<helper1 *>(w->manual.data());
+    auto *manual = w->findChild<helper1 *>();
     ASSERT_NE(manual, nullptr);
     EXPECT_TRUE(manual->isVisible());
     EXPECT_TRUE(manual->isWindow());
@@ -280,16 +281,16 @@ TEST(Help, ManualShowsItsFifteenLinesInOneWindow)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     w->syoukotu->trigger();
-    EXPECT_EQ(w->manual.data(), manual);
+    EXPECT_EQ(w->findChild<helper1 *>(), manual);
     EXPECT_EQ(w->findChildren<helper1 *>().size(), 1);
 
     // Once closed, the next request builds it afresh.
     manual->close();
     settle();
-    EXPECT_TRUE(w->manual.isNull());
+    EXPECT_EQ(w->findChild<helper1 *>(), nullptr);
     w->syoukotu->trigger();
-    ASSERT_FALSE(w->manual.isNull());
-    EXPECT_TRUE(w->manual->isVisible());
+    ASSERT_NE(w->findChild<helper1 *>(), nullptr);
+    EXPECT_TRUE(w->findChild<helper1 *>()->isVisible());
 }
 
 TEST(AboutBox, ShowsTheProgramAndItsMaker)
@@ -322,12 +323,12 @@ TEST(AboutBox, ShowsTheProgramAndItsMaker)
     EXPECT_FALSE(dlg->picIcon->pixmap().isNull());
 
     w->jyouhou->trigger();
-    EXPECT_EQ(w->aboutBox.data(), dlg);
+    EXPECT_EQ(w->findChild<frmabt *>(), dlg);
     EXPECT_EQ(w->findChildren<frmabt *>().size(), 1);
 
     dlg->cmdOK->click();
     settle();
-    EXPECT_TRUE(w->aboutBox.isNull());
+    EXPECT_EQ(w->findChild<frmabt *>(), nullptr);
 }
 
 TEST(AboutBox, EnterAndEscapeCloseIt)
@@ -340,7 +341,7 @@ TEST(AboutBox, EnterAndEscapeCloseIt)
         // From the contact box as well as from the buttons.
         QTest::keyClick(dlg->Text1, key);
         settle();
-        EXPECT_TRUE(w->aboutBox.isNull()) << key;
+        EXPECT_EQ(w->findChild<frmabt *>(), nullptr) << key;
     }
 }
 
@@ -350,12 +351,12 @@ TEST(Help, ClosingTheMainWindowClosesManualAndAboutBox)
     auto w = shownWindow();
     w->syoukotu->trigger();
     w->jyouhou->trigger();
-    ASSERT_FALSE(w->manual.isNull());
-    ASSERT_FALSE(w->aboutBox.isNull());
+    ASSERT_NE(w->findChild<helper1 *>(), nullptr);
+    ASSERT_NE(w->findChild<frmabt *>(), nullptr);
     EXPECT_TRUE(w->close());
     settle();
-    EXPECT_TRUE(w->manual.isNull());
-    EXPECT_TRUE(w->aboutBox.isNull());
+    EXPECT_EQ(w->findChild<helper1 *>(), nullptr);
+    EXPECT_EQ(w->findChild<frmabt *>(), nullptr);
 }
 
 TEST(DesktopProgram, WindowsCarryTheProgramIcon)
@@ -364,5 +365,5 @@ TEST(DesktopProgram, WindowsCarryTheProgramIcon)
     auto w = shownWindow();
     EXPECT_FALSE(w->windowIcon().pixmap(32, 32).isNull());
     w->syoukotu->trigger();
-    EXPECT_FALSE(w->manual->windowIcon().pixmap(32, 32).isNull());
+    EXPECT_FALSE(w->findChild<helper1 *>()->windowIcon().pixmap(32, 32).isNull());
 }

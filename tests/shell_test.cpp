@@ -1,9 +1,10 @@
 #include "testkit.h"
 
 #include "app/dirs.h"
-#include "app/dirslogic.h"
 #include "app/main1.h"
+#include "app/opener.h"
 #include "app/panes.h"
+#include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +90,7 @@ TEST(StartUp, StoredFolderAndWidthFlagComeBack)
     EXPECT_EQ(w->Label1->text(), photos);
     EXPECT_EQ(w->Dir1->path(), photos);
     EXPECT_EQ(w->File1->names(), QStringList{QStringLiteral("a.jpg")});
-    EXPECT_EQ(dirs::currentDir(), photos);
+    EXPECT_EQ(fsname::currentDir(), photos);
     EXPECT_EQ(w->Check2->checkState(), Qt::Checked);
     w->Check2->click();
     w->close();
@@ -228,7 +229,7 @@ TEST(FolderBrowser, EveryDirectoryChangeKeepsPanesLabelAndCurrentFolderInStep)
     EXPECT_EQ(w->Dir1->path(), sub);
     EXPECT_EQ(w->File1->path(), sub);
     EXPECT_EQ(w->Label1->text(), sub);
-    EXPECT_EQ(dirs::currentDir(), sub);
+    EXPECT_EQ(fsname::currentDir(), sub);
     EXPECT_EQ(w->List1->count(), 0);
     EXPECT_TRUE(w->Image1->pixmap().isNull());
     EXPECT_EQ(w->Label11->text(), QStringLiteral("0"));
@@ -256,7 +257,7 @@ TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
 {
     testkit::Sandbox box;
     auto w = testkit::window();
-    const QString home = w->drive();
+    const QString home = w->Drive1->currentData().toString();
     int other = -1;
     for (int i = 0; i < w->Drive1->count(); ++i)
         if (w->Drive1->itemData(i).toString() != home)
@@ -268,7 +269,7 @@ TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
     w->Drive1->setCurrentIndex(other);
     EXPECT_TRUE(w->Dir1->path().startsWith(otherRoot));
     EXPECT_EQ(w->Label1->text(), w->Dir1->path());
-    EXPECT_EQ(dirs::currentDir(), w->Dir1->path());
+    EXPECT_EQ(fsname::currentDir(), w->Dir1->path());
     w->Drive1->setCurrentIndex(w->Drive1->findData(home));
     EXPECT_EQ(w->Dir1->path(), start);
 }
@@ -316,7 +317,7 @@ TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
     QTest::mouseClick(w->Label1, Qt::RightButton);
     EXPECT_EQ(w->Dir1->path(), target);
     EXPECT_EQ(w->File1->path(), target);
-    EXPECT_EQ(dirs::currentDir(), target);
+    EXPECT_EQ(fsname::currentDir(), target);
     EXPECT_EQ(w->Label1->text(), target + u'/');
 
     const QString before = w->Label1->text();
@@ -360,7 +361,7 @@ TEST(FolderBrowser, DesktopAndFileManagerButtons)
     }
     QList<QUrl> opened;
     bool works = true;
-    dirs::setOpener([&](const QUrl &url) { opened.append(url); return works; });
+    opener::set([&](const QUrl &url) { opened.append(url); return works; });
     auto w = testkit::window();
     testkit::Modals modals;
     w->Command12->click();
@@ -373,7 +374,7 @@ TEST(FolderBrowser, DesktopAndFileManagerButtons)
     works = false;
     w->Command13->click();
     EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("ファイルマネージャを起動できませんでした。")});
-    dirs::setOpener(nullptr);
+    opener::set(nullptr);
 }
 
 TEST(AddingPhotos, AllFilesWithAndWithoutShift)

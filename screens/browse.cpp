@@ -1,11 +1,13 @@
-#include "screens/preview.h"
+#include "screens/browse.h"
 
-#include "app/about.h"
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
+#include "app/opener.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
-#include "screens/previewlogic.h"
+#include "html/about.h"
+#include "screens/browselogic.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,10 +17,10 @@ namespace browse {
 
 bool open(QWidget *parent, const QUrl &url)
 {
-    if (dirs::openExternal(url))
+    if (opener::open(url))
         return true;
     const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
-    dirs::message(parent, QStringLiteral("ブラウザを起動できませんでした。\n") + where);
+    messagebox::show(parent, QStringLiteral("ブラウザを起動できませんでした。\n") + where);
     return false;
 }
 
@@ -28,16 +30,16 @@ void main1::File1_DblClick()
 {
     const QListWidgetItem *current = File1->currentItem();
     const QString p = fsname::join(Dir1->path(), current ? current->text() : QString());
-    if (!previewlogic::isPage(p))
+    if (!browselogic::isPage(p))
         return;
-    browse::open(this, previewlogic::fileUrl(p));
+    browse::open(this, browselogic::fileUrl(p));
 }
 
 void main1::Image1_DblClick()
 {
     if (dirs::imgpath.isEmpty())
         return;
-    browse::open(this, previewlogic::fileUrl(dirs::imgpath));
+    browse::open(this, browselogic::fileUrl(dirs::imgpath));
 }
 
 void main1::Label16_DblClick()

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QUrl>
 
-namespace previewlogic {
+namespace browselogic {
 
 // A page is a name ending in "html" or "htm", in any letter case
 // (".shtml" too, ".html.bak" not).
@@ -14,4 +14,4 @@ bool isPage(const QString &path);
 // exact bytes, so the browser reaches that file and no other.
 QUrl fileUrl(const QString &path);
 
-} // namespace previewlogic
+} // namespace browselogic

@@ -1,8 +1,8 @@
-#include "screens/previewlogic.h"
+#include "screens/browselogic.h"
 
 #include "fileops/fsname.h"
 
-namespace previewlogic {
+namespace browselogic {
 
 bool isPage(const QString &path)
 {
@@ -16,4 +16,4 @@ QUrl fileUrl(const QString &path)
     return QUrl::fromEncoded("file://" + fsname::encode(path).toPercentEncoding("/"), QUrl::StrictMode);
 }
 
-} // namespace previewlogic
+} // namespace browselogic

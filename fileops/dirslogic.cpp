@@ -1,4 +1,4 @@
-#include "app/dirslogic.h"
+#include "fileops/dirslogic.h"
 
 #include <QRegularExpression>
 #include <QUrl>

@@ -1,0 +1,74 @@
+#include "html/engine.h"
+
+#include "fileops/fsname.h"
+#include "html/page.h"
+#include "html/split.h"
+
+namespace engine {
+
+void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
+    const QSet<QString> &photoNames, Report &report)
+{
+    if (entries.isEmpty()) {
+        report.refusals.append(QStringLiteral("項目を追加してください。"));
+        return;
+    }
+    const QString name = page::fileName(album.pageName, bbb);
+    if (name.isEmpty()) {
+        report.refusals.append(QStringLiteral("右下のｈｔｍｌファイル名を入れてください。"));
+        return;
+    }
+    if (const QString clash = page::photoClash(name, photoNames); !clash.isEmpty()) {
+        report.failed.push_back({name, clash});
+        return;
+    }
+    page::Options o;
+    o.title = album.title;
+    o.backLink = album.backLink;
+    o.background = album.background;
+    o.backgroundImage = album.backgroundImage;
+    o.border = album.border;
+    o.fixedWidth = album.widthFlag == 1;
+    o.width = album.width;
+    o.albumCount = int(album.entries.size());
+    o.label = aaa;
+    const page::Page made = page::compose(o, entries);
+    album.title = made.title;
+    album.width = made.width;
+    if (const QString failure = page::save(folder, name, made.lines); !failure.isEmpty())
+        report.failed.push_back({name, failure});
+    else
+        report.written.append(fsname::join(folder, name));
+}
+
+Report generate(
+    const album::Album &album, const QString &folder, const Progress &progress, const std::atomic_bool *cancel)
+{
+    Report report;
+    report.album = album;
+    const QSet<QString> photoNames = page::photoNames(album.entries);
+    const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        if (cancel && cancel->load()) {
+            report.cancelled = true;
+            break;
+        }
+        const split::Page &p = pages[i];
+        makehtml(report.album, folder, p.label, p.number, album.entries.mid(p.first, p.count), photoNames, report);
+        if (progress)
+            progress(int(i + 1), int(pages.size()));
+    }
+    return report;
+}
+
+QString closingMessage(const Report &report)
+{
+    if (report.failed.empty())
+        return QStringLiteral("作成しました。");
+    QStringList pages;
+    for (const Failure &f : report.failed)
+        pages.append(f.page);
+    return page::failureReport(pages, report.failed.front().reason);
+}
+
+} // namespace engine

@@ -1,0 +1,53 @@
+// Generation: the album's pages composed and written into a folder, one page
+// or pages of twenty, without any window. The window, the command line and
+// background work all go through here, so they write the same bytes.
+#pragma once
+
+#include "album/album.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+namespace engine {
+
+// A page the run could not write, and why; an old file of that name is
+// left as it was.
+struct Failure
+{
+    QString page;
+    QString reason;
+};
+
+struct Report
+{
+    QStringList written; // full paths of the pages written
+    QStringList refusals; // why a page was not attempted, in page order
+    std::vector<Failure> failed; // pages that could not be written
+    album::Album album; // the album with the defaults the pages gave a blank title or width
+    bool cancelled = false; // the run stopped before its last page
+};
+
+// Called after each page with the pages done and the pages in all.
+using Progress = std::function<void(int done, int total)>;
+
+// Writes the album's pages into folder. cancel, when given, is looked at
+// between pages: a cancelled run writes no further page.
+Report generate(const album::Album &album, const QString &folder, const Progress &progress = {},
+    const std::atomic_bool *cancel = nullptr);
+
+// The page writer: one page holding entries, aaa after the title, bbb in the
+// file name (0 keeps the typed name). A blank title or width in album gets
+// its default. photoNames are the album's file names, gathered once a run.
+void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
+    const QSet<QString> &photoNames, Report &report);
+
+// The message that ends a run: "作成しました。", or the pages that could not
+// be written with the first reason.
+QString closingMessage(const Report &report);
+
+} // namespace engine
