@@ -90,7 +90,7 @@ bool isPlain(const QString &name)
     return true;
 }
 
-void sortNatural(QStringList &names)
+QList<qsizetype> naturalOrder(const QStringList &names)
 {
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     collator.setNumericMode(true);
@@ -100,15 +100,20 @@ void sortNatural(QStringList &names)
     keys.reserve(size_t(names.size()));
     for (const QString &name : names)
         keys.push_back(collator.sortKey(name));
-    std::vector<qsizetype> order(size_t(names.size()));
+    QList<qsizetype> order(names.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         const int c = keys[size_t(a)].compare(keys[size_t(b)]);
         return c != 0 ? c < 0 : names[a] < names[b];
     });
+    return order;
+}
+
+void sortNatural(QStringList &names)
+{
     QStringList sorted;
     sorted.reserve(names.size());
-    for (qsizetype i : order)
+    for (qsizetype i : naturalOrder(names))
         sorted.append(names[i]);
     names = std::move(sorted);
 }
