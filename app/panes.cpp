@@ -225,3 +225,28 @@ void CaptionButton::paintEvent(QPaintEvent *)
     option.text.replace(u'\r', u'\n');
     painter.drawControl(QStyle::CE_PushButton, option);
 }
+
+QSize MeasuredOnce::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (option.font != font_) {
+        byRow_.clear();
+        byText_.clear();
+        font_ = option.font;
+    }
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const auto row = size_t(index.row());
+    if (row < byRow_.size() && byRow_[row].first == text)
+        return byRow_[row].second;
+    auto known = byText_.constFind(text);
+    if (known == byText_.cend()) {
+        // Texts replaced long ago are forgotten now and then; a full photo
+        // list fits several times over.
+        if (byText_.size() >= (1 << 17))
+            byText_.clear();
+        known = byText_.insert(text, QStyledItemDelegate::sizeHint(option, index));
+    }
+    if (row >= byRow_.size())
+        byRow_.resize(row + 1);
+    byRow_[row] = {text, *known};
+    return *known;
+}

@@ -6,6 +6,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 
@@ -129,4 +133,21 @@ protected:
 
 private:
     bool pressed_ = false;
+};
+
+// Draws a list's items as a plain list does, but measures each text only
+// once: a list of tens of thousands of entries lays itself out again after
+// every change, and measuring every entry anew would take a good part of a
+// second each time. What a row held last is checked first, which is cheap
+// when the row still holds the very same text.
+class MeasuredOnce : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    mutable std::vector<std::pair<QString, QSize>> byRow_;
+    mutable QHash<QString, QSize> byText_;
+    mutable QFont font_;
 };

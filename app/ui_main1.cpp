@@ -173,6 +173,7 @@ void Ui_main1::setupLayout(QMainWindow *main1)
     Label7->setFont(gothic(false, 9));
     List1 = placed<QListWidget>(c, "List1", 4200, 4740, 2055, 1470);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setItemDelegate(new MeasuredOnce(List1));
     paintBackground(List1, lightYellow);
     Label6 = placed<QLabel>(c, "Label6", 4320, 6360, 1935, 255, QStringLiteral("右ｸﾘｯｸにて選択削除可"));
     Label6->setFrameStyle(QFrame::Box | QFrame::Plain);
