@@ -53,12 +53,6 @@ private:
     std::function<void(const QPoint &)> onRelease_;
 };
 
-int selectedRow(const QListWidget *list)
-{
-    const QList<QListWidgetItem *> items = list->selectedItems();
-    return items.isEmpty() ? -1 : list->row(items.first());
-}
-
 QString selectedText(const QListWidget *list)
 {
     const int row = selectedRow(list);
@@ -139,16 +133,13 @@ void main1::List1_MouseUp(const QPoint &globalPos)
 void main1::list1del_Click()
 {
     const int k = qMax(selectedRow(List1), 0);
-    if (k < List1->count()) {
-        const QSignalBlocker quiet(List1);
-        delete List1->takeItem(k);
-    }
+    if (k < List1->count())
+        arrange(history::Splice{k, {List1->item(k)->text()}, {}});
     unselect(List1);
     select(List1, k);
 }
 
 void main1::zenclr_Click()
 {
-    const QSignalBlocker quiet(List1);
-    List1->clear();
+    arrange(history::Splice{0, itemTexts(List1), {}});
 }

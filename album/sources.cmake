@@ -11,5 +11,6 @@ pkg_check_modules(EXIV2 REQUIRED IMPORTED_TARGET GLOBAL exiv2)
 target_link_libraries(kamerio_core PRIVATE PkgConfig::EXIV2)
 target_sources(kamerio_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/adding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/arrangelist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/captions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/preview.cpp ${CMAKE_CURRENT_LIST_DIR}/preview.h)

@@ -5,6 +5,7 @@
 #include "fileops/fsname.h"
 #include "screens/appicon.h"
 
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
     connectBrowser();
     connectPhotos();
     connectCaptions();
+    connectArranging();
     connectGeneration();
     connectProject();
     connectFileTools();
@@ -36,7 +38,12 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
     Dir1->setFocus();
 }
 
-main1::~main1() = default;
+main1::~main1()
+{
+    // The controls outlive the handlers' state while the window takes
+    // itself apart: the photo list must no longer report its changes.
+    List1->model()->disconnect(this);
+}
 
 void main1::Form_Load()
 {
@@ -86,6 +93,8 @@ bool main1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
+    if (watched == List1 && List1_KeyDown(key, static_cast<QKeyEvent *>(event)->modifiers()))
+        return true;
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return QMainWindow::eventFilter(watched, event);
     if (watched == List1)

@@ -3,10 +3,13 @@
 // is defined in the file named above it.
 #pragma once
 
+#include "album/history.h"
 #include "app/ui_main1.h"
 
 #include <QMainWindow>
 #include <QPointer>
+
+#include <QUrl>
 
 #include <map>
 
@@ -40,6 +43,9 @@ public:
     void allselec();
     void Command2_MouseUp(Qt::KeyboardModifiers modifiers);
     void Command3_MouseUp(Qt::KeyboardModifiers modifiers);
+    // Appends the photos among names as 選択ファイル does (any file with
+    // Shift alone); returns those appended.
+    QStringList addPhotos(const QStringList &names, Qt::KeyboardModifiers modifiers);
 
     // Caption entry and list editing: album/captions.cpp
     void List1_Click();
@@ -48,6 +54,17 @@ public:
     void List1_MouseUp(const QPoint &globalPos);
     void list1del_Click();
     void zenclr_Click();
+
+    // Arranging the photo list: album/arrangelist.cpp
+    // Alt+Up/Down move the selected entry, Ctrl+Z and Ctrl+Shift+Z undo and
+    // redo; false for any other key.
+    bool List1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The entry at from dragged to just before the entry at insertAt.
+    void List1_DragDrop(int from, int insertAt);
+    // Files dropped from a file manager.
+    void List1_OLEDragDrop(const QList<QUrl> &urls, Qt::KeyboardModifiers modifiers);
+    void sortdate_Click();
+    void sortname_Click();
 
     // Generation: html/generation.cpp
     void makemoto();
@@ -88,11 +105,18 @@ private:
     void connectBrowser();
     void connectPhotos();
     void connectCaptions();
+    void connectArranging();
     void connectGeneration();
     void connectProject();
     void connectFileTools();
     void connectPreview();
     void connectHelp();
+    // Changes the photo list by edit, the selection staying on its entry,
+    // and keeps the step for undo; perform leaves the history alone.
+    void arrange(const history::Edit &edit);
+    void perform(const history::Edit &edit);
+    // Performs an undone or redone step.
+    void replay(const std::optional<history::Edit> &edit);
     QString drive() const;
     // The folder the drive pane's volume was last left in.
     QString driveDir(const QString &volumeRoot) const;
@@ -103,4 +127,8 @@ private:
     QPointer<QWidget> aboutBox;
     // Each volume's current folder, as a drive letter system keeps one per drive.
     std::map<QString, QString> driveDirs_;
+    // The arrangements of the photo list that can be undone; any other
+    // change of the list starts it anew.
+    history::History list1history_;
+    bool arranging_ = false;
 };

@@ -174,6 +174,12 @@ QStringList itemTexts(const QListWidget *list)
     return out;
 }
 
+int selectedRow(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
+}
+
 QStringList FileList::names() const
 {
     return itemTexts(this);

@@ -16,6 +16,9 @@ class QCheckBox;
 // The texts of a list's items, first to last.
 QStringList itemTexts(const QListWidget *list);
 
+// The row of the selected item of a single-selection list, or -1.
+int selectedRow(const QListWidget *list);
+
 // A check box as a number: 0 unchecked, 1 checked, 2 grey. Setting any other
 // value is refused and changes nothing.
 int checkValue(const QCheckBox *box);

@@ -270,6 +270,10 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     listrclk = popup("listrclk", QStringLiteral("listrclk"));
     list1del = item(listrclk, "list1del", QStringLiteral("リストから削除"));
     zenclr = item(listrclk, "zenclr", QStringLiteral("全リスト削除"));
+    listrclk->addSeparator();
+    sortdate = item(listrclk, "sortdate", QStringLiteral("撮影日時順に並べ替え"));
+    sortname = item(listrclk, "sortname", QStringLiteral("ファイル名順に並べ替え"));
+    listrclk->addSeparator();
     list1can = item(listrclk, "list1can", QStringLiteral("キャンセル"));
     r1clk = popup("r1clk", QStringLiteral("r1clk"));
     file1rmusup = item(r1clk, "file1rmusup", QStringLiteral("ファイルリスト更新"));

@@ -1,3 +1,4 @@
+#include "albumwindow.h"
 #include "jpegs.h"
 #include "testkit.h"
 
@@ -45,54 +46,9 @@ bool near(const QColor &a, const QColor &b)
     return qAbs(a.red() - b.red()) < 40 && qAbs(a.green() - b.green()) < 40 && qAbs(a.blue() - b.blue()) < 40;
 }
 
-// The window moved to a folder of the sandbox holding the given files, all
-// of them registered, shown and active so that keys go where the focus is.
-struct Album
-{
-    explicit Album(const QStringList &names)
-    {
-        dir = box.folder(QStringLiteral("photos"));
-        box.touch(dir, names);
-        w = testkit::window();
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        w->Dir1->changeTo(dir);
-        w->allselec();
-    }
-
-    QStringList entries() const { return itemTexts(w->List1); }
-
-    int selected() const
-    {
-        const QList<QListWidgetItem *> items = w->List1->selectedItems();
-        return items.isEmpty() ? -1 : w->List1->row(items.first());
-    }
-
-    QString caption() const { return w->Text1->toPlainText(); }
-
-    // Keys go to the focus, as a user's do.
-    void key(Qt::Key k) const { QTest::keyClick(QApplication::focusWidget(), k); }
-    void type(const QString &text) const { QTest::keyClicks(QApplication::focusWidget(), text); }
-
-    void clickEntry(int row, Qt::MouseButton button = Qt::LeftButton) const
-    {
-        const QRect r = w->List1->visualItemRect(w->List1->item(row));
-        QTest::mouseClick(w->List1->viewport(), button, {}, r.center());
-    }
-
-    void clickEntry(const QString &entry) const { clickEntry(entries().indexOf(entry)); }
-
-    void rightClickList() const { clickEntry(0, Qt::RightButton); }
-
-    testkit::Sandbox box;
-    QString dir;
-    std::unique_ptr<main1> w;
-};
-
 TEST(CaptionKeyboard, EnterAloneCaptionsTheWholeList)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")});
     testkit::Modals modals;
     a.clickEntry(0);
     ASSERT_EQ(a.selected(), 0);
@@ -119,7 +75,7 @@ TEST(CaptionKeyboard, EnterAloneCaptionsTheWholeList)
 
 TEST(CaptionKeyboard, MovingOnShowsTheNextCaptionAndSpaceRegistersToo)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     a.w->List1->item(1)->setText(QStringLiteral("p2.jpg,kept"));
     a.w->List1->setCurrentRow(0);
     a.w->Text1->setFocus();
@@ -134,7 +90,7 @@ TEST(CaptionKeyboard, MovingOnShowsTheNextCaptionAndSpaceRegistersToo)
 
 TEST(CaptionRegistration, StoresTheTextExactlyAsTyped)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     const QString flower = QStringLiteral("はな<br>さく");
     a.w->List1->setCurrentRow(0);
     a.w->Text1->setPlainText(flower);
@@ -162,7 +118,7 @@ TEST(CaptionRegistration, StoresTheTextExactlyAsTyped)
 
 TEST(CaptionRegistration, WithoutSelectionStoresNothingAndSelectsTheFirst)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     testkit::Modals modals;
     a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,old"));
     a.w->Text1->setPlainText(QStringLiteral("lost"));
@@ -182,7 +138,7 @@ TEST(CaptionRegistration, WithoutSelectionStoresNothingAndSelectsTheFirst)
 
 TEST(CaptionRegistration, ANameWithACommaLosesItsTail)
 {
-    Album a({QStringLiteral("a,b.jpg")});
+    AlbumWindow a({QStringLiteral("a,b.jpg")});
     a.w->List1->setCurrentRow(0);
     EXPECT_EQ(a.caption(), QStringLiteral("b.jpg"));
     EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/a"));
@@ -193,7 +149,7 @@ TEST(CaptionRegistration, ANameWithACommaLosesItsTail)
 
 TEST(CaptionScratch, OtherSelectionsAndThePopUpDiscardTyping)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     testkit::Modals modals;
     a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,one"));
     a.clickEntry(1);
@@ -227,7 +183,7 @@ TEST(CaptionScratch, OtherSelectionsAndThePopUpDiscardTyping)
 
 TEST(ListEditing, DeleteRemovesTheSelectedEntryAndShowsTheNext)
 {
-    Album a({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
+    AlbumWindow a({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
     testkit::Modals modals;
     a.w->List1->item(3)->setText(QStringLiteral("p4.jpg,four"));
     a.w->List1->setCurrentRow(2);
@@ -261,7 +217,7 @@ TEST(ListEditing, DeleteRemovesTheSelectedEntryAndShowsTheNext)
 
 TEST(ListEditing, ClearAllEmptiesListCaptionAndPreview)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     testkit::Modals modals;
     writeJpeg(a.dir + QStringLiteral("/p1.jpg"), filled(40, 30, red));
     a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,one"));
@@ -279,7 +235,7 @@ TEST(ListEditing, ClearAllEmptiesListCaptionAndPreview)
 
 TEST(ListEditing, SelectionHandlingOnAnEmptyListAsksForPhotos)
 {
-    Album a({QStringLiteral("p1.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg")});
     testkit::Modals modals;
     a.w->List1->setCurrentRow(0);
     // Refilling and emptying the list are no selection changes.
@@ -295,7 +251,7 @@ TEST(ListEditing, SelectionHandlingOnAnEmptyListAsksForPhotos)
 
 TEST(Preview, ShowsTheSelectedPhotoUprightAtTheBoxSize)
 {
-    Album a({QStringLiteral("red.jpg"), QStringLiteral("big.jpg"), QStringLiteral("turned.jpg")});
+    AlbumWindow a({QStringLiteral("red.jpg"), QStringLiteral("big.jpg"), QStringLiteral("turned.jpg")});
     writeJpeg(a.dir + QStringLiteral("/red.jpg"), filled(40, 30, red));
     writeJpeg(a.dir + QStringLiteral("/big.jpg"), filled(2400, 1600, blue));
     // Stored on its side, left half red: shown upright the red half is on top.
@@ -331,7 +287,7 @@ TEST(Preview, ShowsTheSelectedPhotoUprightAtTheBoxSize)
 
 TEST(Preview, StaysEmptyForWhatIsNoPicture)
 {
-    Album a({QStringLiteral("ok.jpg"), QStringLiteral("text.jpg")});
+    AlbumWindow a({QStringLiteral("ok.jpg"), QStringLiteral("text.jpg")});
     writeJpeg(a.dir + QStringLiteral("/ok.jpg"), filled(40, 30, red));
     QDir(a.dir).mkdir(QStringLiteral("folder.jpg"));
     const QString odd = fsname::decode("odd\xff.jpg");
@@ -357,7 +313,7 @@ TEST(Preview, StaysEmptyForWhatIsNoPicture)
 
 TEST(Preview, LooksInTheNewFolderWhenTheListIsKept)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     writeJpeg(a.dir + QStringLiteral("/p1.jpg"), filled(40, 30, red));
     writeJpeg(a.dir + QStringLiteral("/p2.jpg"), filled(40, 30, red));
     const QString other = a.box.folder(QStringLiteral("other"));
