@@ -139,11 +139,18 @@ private:
             else if (pos.y() > list_->viewport()->height() - edge)
                 list_->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
             showLine(insertAt(pos));
-        } else if (dropping::anyLocalFile(e->mimeData()->urls())) {
+        } else if (!files(e).isEmpty()) {
             takeAsCopy(e);
         } else {
             e->ignore();
         }
+    }
+
+    // The local files dropped, read from the list of addresses as sent: Qt's
+    // own reading of it would spoil a name that is not UTF-8.
+    static QStringList files(const QDropEvent *e)
+    {
+        return dropping::localFiles(e->mimeData()->data(QStringLiteral("text/uri-list")));
     }
 
     // A photo dropped in is only named in the list: the drop is taken as a
@@ -179,12 +186,11 @@ private:
         if (const auto from = draggedRow(e->mimeData())) {
             e->acceptProposedAction();
             w_.List1_DragDrop(*from, insertAt(e->position().toPoint()));
-        } else if (dropping::anyLocalFile(e->mimeData()->urls()) && takeAsCopy(e)) {
+        } else if (const QStringList paths = files(e); !paths.isEmpty() && takeAsCopy(e)) {
             // The file manager waits until the drop is taken: the photos are
             // registered, and any message shown, after that.
             QMetaObject::invokeMethod(
-                this,
-                [this, urls = e->mimeData()->urls(), keys = e->modifiers()] { w_.List1_OLEDragDrop(urls, keys); },
+                this, [this, paths, keys = e->modifiers()] { w_.List1_OLEDragDrop(paths, keys); },
                 Qt::QueuedConnection);
         }
     }
@@ -263,9 +269,9 @@ void main1::List1_DragDrop(int from, int insertAt)
         arrange(*move);
 }
 
-void main1::List1_OLEDragDrop(const QList<QUrl> &urls, Qt::KeyboardModifiers modifiers)
+void main1::List1_OLEDragDrop(const QStringList &paths, Qt::KeyboardModifiers modifiers)
 {
-    const dropping::Dropped d = dropping::fromUrls(urls, Dir1->path());
+    const dropping::Dropped d = dropping::inFolder(paths, Dir1->path());
     if (d.elsewhere) {
         messagebox::show(this, QStringLiteral("写真リストに登録できるのは、次のディレクトリのファイルだけです。\n%1")
                                    .arg(Dir1->path()));

@@ -8,13 +8,6 @@ namespace dropping {
 
 namespace {
 
-// The path as the disk spells it: a name that is not UTF-8 arrives
-// percent-encoded and must come back as the same bytes.
-QString localPath(const QUrl &url)
-{
-    return fsname::decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
-}
-
 // Two spellings of one folder (a trailing separator, a link) are the same
 // folder when they lead to the same place on disk.
 bool sameFolder(const QString &a, const QString &b)
@@ -33,33 +26,44 @@ bool isRegularFile(const QString &path)
 
 } // namespace
 
-Dropped fromUrls(const QList<QUrl> &urls, const QString &folder)
+QStringList localFiles(const QByteArray &uriList)
+{
+    QStringList paths;
+    for (const QByteArray &line : uriList.split('\n')) {
+        QByteArray uri = line.trimmed();
+        if (!uri.toLower().startsWith("file:"))
+            continue;
+        uri.remove(0, 5);
+        // "file:///a" and "file://localhost/a" name this machine's /a;
+        // another host's files are none of ours.
+        if (uri.startsWith("//")) {
+            const qsizetype slash = uri.indexOf('/', 2);
+            const QByteArray host = uri.mid(2, slash < 0 ? -1 : slash - 2);
+            if (slash < 0 || !(host.isEmpty() || host.toLower() == "localhost"))
+                continue;
+            uri.remove(0, slash);
+        }
+        if (uri.startsWith('/'))
+            paths.append(fsname::decode(QByteArray::fromPercentEncoding(uri)));
+    }
+    return paths;
+}
+
+Dropped inFolder(const QStringList &paths, const QString &folder)
 {
     Dropped d;
-    for (const QUrl &url : urls) {
-        if (!url.isLocalFile())
-            continue;
-        QString path = localPath(url);
+    for (QString path : paths) {
         while (path.size() > 1 && path.endsWith(u'/'))
             path.chop(1);
         const qsizetype slash = path.lastIndexOf(u'/');
-        const QString parent = slash <= 0 ? QStringLiteral("/") : path.left(slash);
         const QString name = path.mid(slash + 1);
-        if (slash < 0 || name.isEmpty() || !sameFolder(parent, folder))
+        if (name.isEmpty() || !sameFolder(slash == 0 ? QStringLiteral("/") : path.left(slash), folder))
             return Dropped{{}, true};
         if (!name.startsWith(u'.') && isRegularFile(path))
             d.names.append(name);
     }
     fsname::sortNatural(d.names);
     return d;
-}
-
-bool anyLocalFile(const QList<QUrl> &urls)
-{
-    for (const QUrl &url : urls)
-        if (url.isLocalFile())
-            return true;
-    return false;
 }
 
 } // namespace dropping

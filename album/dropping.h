@@ -3,11 +3,15 @@
 // only files of that folder can be registered.
 #pragma once
 
-#include <QList>
+#include <QByteArray>
 #include <QStringList>
-#include <QUrl>
 
 namespace dropping {
+
+// The local files of a "text/uri-list" ("file:///a/b.jpg" lines), spelt as
+// the disk spells them: a name that is not UTF-8 arrives percent-encoded
+// and comes back as the same bytes. Other addresses are left out.
+QStringList localFiles(const QByteArray &uriList);
 
 struct Dropped
 {
@@ -19,11 +23,7 @@ struct Dropped
     bool elsewhere = false;
 };
 
-// What dropping the local files urls onto the list of folder registers;
-// addresses that are no local files are left out.
-Dropped fromUrls(const QList<QUrl> &urls, const QString &folder);
-
-// True when some address is a local file.
-bool anyLocalFile(const QList<QUrl> &urls);
+// What dropping the files paths onto the list of folder registers.
+Dropped inFolder(const QStringList &paths, const QString &folder);
 
 } // namespace dropping

@@ -9,8 +9,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <QUrl>
-
 #include <map>
 
 class main1 : public QMainWindow, public Ui_main1
@@ -61,8 +59,8 @@ public:
     bool List1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     // The entry at from dragged to just before the entry at insertAt.
     void List1_DragDrop(int from, int insertAt);
-    // Files dropped from a file manager.
-    void List1_OLEDragDrop(const QList<QUrl> &urls, Qt::KeyboardModifiers modifiers);
+    // Files dropped from a file manager, by full path.
+    void List1_OLEDragDrop(const QStringList &paths, Qt::KeyboardModifiers modifiers);
     void sortdate_Click();
     void sortname_Click();
 

@@ -14,11 +14,15 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace {
@@ -32,6 +36,25 @@ QStringList inOrder(std::initializer_list<int> order)
         out.append(five[i]);
     return out;
 }
+
+// What a file manager's drop carries: the list of addresses as sent, which
+// QMimeData::setData would read as addresses and write anew.
+class SentUris : public QMimeData
+{
+public:
+    explicit SentUris(const QByteArray &uris) : uris_(uris) {}
+    bool hasFormat(const QString &format) const override { return format == formats()[0]; }
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString &format, QMetaType) const override
+    {
+        return hasFormat(format) ? QVariant(uris_) : QVariant();
+    }
+
+private:
+    QByteArray uris_;
+};
 
 struct Arranged : AlbumWindow
 {
@@ -85,14 +108,14 @@ struct Arranged : AlbumWindow
         return dropped.dropAction();
     }
 
+    // A file manager's drop of the files of dir named names.
     void dropFiles(const QStringList &names, Qt::KeyboardModifiers held = {}) const
     {
-        QList<QUrl> urls;
+        QByteArray uris = "# dropped\r\nhttp://example.com/web.jpg\r\n";
         for (const QString &name : names)
-            urls.append(QUrl::fromEncoded(
-                "file://" + QUrl::toPercentEncoding(fsname::encode(QDir::cleanPath(dir + u'/' + name)), "/")));
-        QMimeData data;
-        data.setUrls(urls);
+            uris += (uris.size() % 2 ? "file://" : "file://localhost")
+                    + fsname::encode(dir + u'/' + name).toPercentEncoding("/") + "\r\n";
+        const SentUris data(uris);
         // Taken as a move, the file manager would remove the files.
         EXPECT_EQ(drop(data, QPoint(5, 5), held), Qt::CopyAction);
     }
@@ -190,6 +213,10 @@ TEST(ArrangeDrop, FilesOfTheFolderAreRegisteredAtTheEnd)
     a.box.touch(a.dir, {"b10.jpg", "b2.jpg", "c.gif", "x.JPG.bak", ".hidden.jpg"});
     a.box.touch(a.box.folder(QStringLiteral("other")), {"o.jpg"});
     QDir(a.dir).mkdir(QStringLiteral("sub.jpg"));
+    // A name that is not UTF-8 on disk comes in as the file pane spells it.
+    const QString stray = fsname::decode("caf\xE9.jpg");
+    const QByteArray strayPath = fsname::encode(a.dir + u'/' + stray);
+    ::close(::open(strayPath.constData(), O_CREAT | O_WRONLY, 0644));
     const QString noPhoto = QStringLiteral("ファイルがないか、jpgファイルではありません。\n"
                                            "jpgファイル以外を選択するには、shiftｷｰを押しながらボタンクリック！");
     const QString elsewhere = QStringLiteral("写真リストに登録できるのは、次のディレクトリのファイルだけです。\n") + a.dir;
@@ -206,6 +233,7 @@ TEST(ArrangeDrop, FilesOfTheFolderAreRegisteredAtTheEnd)
         {{"sub.jpg", ".hidden.jpg"}, {}, {}, noPhoto},
         {{"b2.jpg", "../other/o.jpg"}, {}, {}, elsewhere},
         {{"../other"}, {}, {}, elsewhere},
+        {{stray}, {}, {stray}, {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.files.join(u' ').toStdString());
@@ -225,6 +253,8 @@ TEST(ArrangeDrop, FilesOfTheFolderAreRegisteredAtTheEnd)
     a.dropFiles({"b2.jpg", "b10.jpg"});
     EXPECT_EQ(a.entries(), full + QStringList{"b2.jpg"});
     EXPECT_EQ(a.modals.texts(), QStringList({"写真リストに登録できるのは32767枚までです。\n1個のファイルは登録しませんでした。"}));
+    // The sandbox cannot remove a name that is not UTF-8.
+    std::remove(strayPath.constData());
 }
 
 TEST(ArrangePopUp, SortsByShotDateOrNameDeletesAndClearsAndUndoesIt)
