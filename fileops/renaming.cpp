@@ -1,6 +1,7 @@
 #include "fileops/renaming.h"
 
 #include "fileops/fsname.h"
+#include "textio/codepoints.h"
 #include "textio/spaces.h"
 
 #include <QHash>
@@ -11,27 +12,6 @@
 namespace renaming {
 
 namespace {
-
-// Length in UTF-16 units of the first n characters, a surrogate pair
-// counting as one character so that none is ever cut in half.
-qsizetype prefixLength(QStringView s, qsizetype n)
-{
-    qsizetype i = 0;
-    for (qsizetype c = 0; c < n && i < s.size(); ++c) {
-        const bool pair = QChar::isHighSurrogate(s[i].unicode()) && i + 1 < s.size()
-                          && QChar::isLowSurrogate(s[i + 1].unicode());
-        i += pair ? 2 : 1;
-    }
-    return i;
-}
-
-qsizetype characters(QStringView s)
-{
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < s.size(); i += prefixLength(s.mid(i), 1))
-        ++n;
-    return n;
-}
 
 QString temporaryName(const QSet<QString> &taken, const QHash<QString, int> &wanted, int &counter)
 {
@@ -47,8 +27,8 @@ QString temporaryName(const QSet<QString> &taken, const QHash<QString, int> &wan
 QString serialName(const QString &base, const QString &digits, int position, const QString &oldName)
 {
     const QString trimmed = spaces::trim(base);
-    const qsizetype n = characters(trimmed);
-    const QString stem = n < 5 ? trimmed + QString(5 - n, u'0') : trimmed.left(prefixLength(trimmed, 6));
+    const qsizetype n = codepoints::count(trimmed);
+    const QString stem = n < 5 ? trimmed + QString(5 - n, u'0') : codepoints::left(trimmed, 6).toString();
     const int width = digits == QLatin1String("3") ? 3 : 2;
     const qsizetype dot = oldName.indexOf(u'.');
     return stem + QStringLiteral("%1").arg(position, width, 10, QChar(u'0'))

@@ -1,4 +1,5 @@
 #include "fileops/fsname.h"
+#include "textio/codepoints.h"
 #include "textio/cp932.h"
 #include "textio/textfile.h"
 
@@ -7,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <vector>
 
 TEST(Cp932, EncodesJapaneseAndAscii)
 {
@@ -51,6 +54,19 @@ TEST(Cp932, LinesEndAtCrLfOrLoneCr)
     EXPECT_EQ(cp932::splitLines(QStringLiteral("a\r\nb\rc\r\n\r\nd")), QStringList({"a", "b", "c", "", "d"}));
     EXPECT_EQ(cp932::splitLines(QStringLiteral("a\nb\r\n")), QStringList({"a\nb"}));
     EXPECT_TRUE(cp932::splitLines(QString()).isEmpty());
+}
+
+TEST(CodePoints, APairIsOneCharacterAndAStraySurrogateStandsAlone)
+{
+    const QString text = QString::fromUtf16(u"a😀") + QChar(0xDC80) + QChar(0xD800) + u'b';
+    std::vector<char32_t> values;
+    for (const codepoints::CodePoint c : codepoints::walk(text))
+        values.push_back(c.value);
+    EXPECT_EQ(values, (std::vector<char32_t>{U'a', U'😀', 0xDC80, 0xD800, U'b'}));
+    EXPECT_EQ(codepoints::count(text), 5);
+    EXPECT_EQ(codepoints::left(text, 2), QString::fromUtf16(u"a😀"));
+    EXPECT_EQ(codepoints::left(text, 9), text);
+    EXPECT_EQ(codepoints::charRef(U'😀'), QByteArray("&#128512;"));
 }
 
 TEST(TextFile, SaveReplacesWholeFileAndFailsCleanly)
