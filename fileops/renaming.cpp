@@ -2,6 +2,7 @@
 
 #include "fileops/fsname.h"
 #include "textio/codepoints.h"
+#include "textio/diskfile.h"
 #include "textio/spaces.h"
 
 #include <QHash>
@@ -10,19 +11,6 @@
 #include <cerrno>
 
 namespace renaming {
-
-namespace {
-
-QString temporaryName(const QSet<QString> &taken, const QHash<QString, int> &wanted, int &counter)
-{
-    QString name;
-    do
-        name = QStringLiteral("kamerio-tmp-%1").arg(++counter);
-    while (taken.contains(name) || wanted.contains(name));
-    return name;
-}
-
-} // namespace
 
 QString serialName(const QString &base, const QString &digits, int position, const QString &oldName)
 {
@@ -97,7 +85,6 @@ Plan plan(const std::vector<Move> &wanted, const QSet<QString> &taken)
 
     // What is left are rings: the first file steps aside, the others each
     // take the name just freed, and the first takes the last name freed.
-    int counter = 0;
     for (int first : movers) {
         if (placed[size_t(first)])
             continue;
@@ -106,7 +93,10 @@ Plan plan(const std::vector<Move> &wanted, const QSet<QString> &taken)
             placed[size_t(j)] = true;
             ring.push_back(j);
         }
-        const QString aside = temporaryName(taken, byTarget, counter);
+        QString aside;
+        do
+            aside = diskfile::temporaryName();
+        while (taken.contains(aside) || byTarget.contains(aside));
         Group g;
         g.ring = true;
         g.steps.push_back({wanted[size_t(first)].from, aside, first});
