@@ -3,6 +3,7 @@
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
 #include "html/about.h"
+#include "textio/codepoints.h"
 #include "textio/cp932.h"
 #include "textio/spaces.h"
 #include "textio/textfile.h"
@@ -103,7 +104,7 @@ QString imageAddress(const QString &photo)
             // A byte of a name that is not UTF-8: the browser asks for that very byte.
             appendPercent(out, uchar(c & 0xFF));
         } else if (cp932::isTwin(c)) {
-            out += QStringLiteral("&#%1;").arg(int(c));
+            out += QLatin1String(codepoints::charRef(c));
         } else {
             out += ch;
         }

@@ -1,5 +1,7 @@
 #include "textio/cp932.h"
 
+#include "textio/codepoints.h"
+
 #include <iconv.h>
 
 #include <array>
@@ -95,13 +97,8 @@ void appendEncoded(QByteArray &out, QStringView text, Unmappable mode, QString *
     // Every character with a form takes at most two bytes per code unit.
     out.resize(at + text.size() * 2);
     char *p = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        char32_t c = u;
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            ++i;
-        }
+    for (const codepoints::CodePoint cp : codepoints::walk(text)) {
+        const char32_t c = cp.value;
         const quint32 packed = c < 0x10000 ? t[c] : 0;
         if (packed != 0) {
             if ((packed >> 16) == 2)
@@ -110,7 +107,7 @@ void appendEncoded(QByteArray &out, QStringView text, Unmappable mode, QString *
             continue;
         }
         if (mode == Unmappable::CharRef) {
-            const QByteArray ref = "&#" + QByteArray::number(quint32(c)) + ';';
+            const QByteArray ref = codepoints::charRef(c);
             out.resize(out.size() + ref.size());
             p = out.data();
             memcpy(p + at, ref.constData(), size_t(ref.size()));
