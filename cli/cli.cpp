@@ -10,16 +10,16 @@
 namespace cli {
 namespace {
 
-const QStringList webEdges = {QStringLiteral("1024"), QStringLiteral("1600"), QStringLiteral("2048"),
-                              QStringLiteral("2560")};
+const QStringList webEdges = {
+    QStringLiteral("1024"), QStringLiteral("1600"), QStringLiteral("2048"), QStringLiteral("2560")};
 const QString defaultWebEdge = QStringLiteral("1600");
 constexpr int widestWidth = 9999;
 
 Reply usageError(const QString &command, const QString &message)
 {
-    return Reply{{}, command + QStringLiteral(": ") + message
-                         + QStringLiteral("\n使い方は「kamerio --help」で表示できます。\n"),
-                 usageStatus};
+    return Reply{{},
+        command + QStringLiteral(": ") + message + QStringLiteral("\n使い方は「kamerio --help」で表示できます。\n"),
+        usageStatus};
 }
 
 Reply makeError(const QString &message)
@@ -30,8 +30,7 @@ Reply makeError(const QString &message)
 bool isWidth(const QString &text)
 {
     return text.size() <= QString::number(widestWidth).size()
-           && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })
-           && text.toInt() > 0;
+           && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }) && text.toInt() > 0;
 }
 
 } // namespace
@@ -56,8 +55,8 @@ Request parse(const QStringList &arguments)
         answer = QStringLiteral("Kamerio ") + about::version + u'\n';
     if (answer && arguments.size() == 1)
         return Reply{*answer, {}, 0};
-    return usageError(QStringLiteral("kamerio"),
-                      QStringLiteral("「%1」は使えない引数です。").arg(answer ? arguments.at(1) : first));
+    return usageError(
+        QStringLiteral("kamerio"), QStringLiteral("「%1」は使えない引数です。").arg(answer ? arguments.at(1) : first));
 }
 
 std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
@@ -106,9 +105,9 @@ std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
                 value = arguments.at(++i);
             const bool width = name == u"--width";
             if (!value || value->isEmpty())
-                return makeError(QStringLiteral("%1 の後に%2を指定してください。")
-                                     .arg(name, width ? QStringLiteral("幅（ピクセル数）")
-                                                      : QStringLiteral("出力先のフォルダ")));
+                return makeError(
+                    QStringLiteral("%1 の後に%2を指定してください。")
+                        .arg(name, width ? QStringLiteral("幅（ピクセル数）") : QStringLiteral("出力先のフォルダ")));
             if (width) {
                 if (!isWidth(*value))
                     return makeError(QStringLiteral("幅「%1」は 1 から %2 までの数にしてください。")

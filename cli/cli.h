@@ -16,8 +16,7 @@ constexpr int usageStatus = 2;
 
 // No argument at all: the window, as started from the desktop.
 struct OpenWindow
-{
-};
+{ };
 
 // What to print and the exit status, for a run that ends without a window.
 struct Reply
@@ -32,9 +31,9 @@ struct Reply
 struct MakeArgs
 {
     QString project; // absolute
-    QString outDir;  // absolute; the folder that holds the project unless --out is given
+    QString outDir; // absolute; the folder that holds the project unless --out is given
     bool split = false;
-    std::optional<int> width;   // the width box keeps its start value unless --width is given
+    std::optional<int> width; // the width box keeps its start value unless --width is given
     std::optional<int> webEdge; // the longer side of web-size copies, made only with --web
     bool operator==(const MakeArgs &) const = default;
 };

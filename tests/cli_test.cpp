@@ -34,7 +34,8 @@ TEST(CommandLine, NothingOpensTheWindow)
 
 TEST(CommandLine, HelpAndVersionPrintOnStandardOutput)
 {
-    const struct {
+    const struct
+    {
         QStringList args;
         QString out;
     } table[] = {
@@ -51,7 +52,8 @@ TEST(CommandLine, HelpAndVersionPrintOnStandardOutput)
 // "make" stays a usage error until pages can be written without the window.
 TEST(CommandLine, AnythingElseIsAUsageErrorNamingTheArgument)
 {
-    const struct {
+    const struct
+    {
         QStringList args;
         QString named;
     } table[] = {
@@ -86,7 +88,8 @@ protected:
 
 TEST_F(MakeArguments, Accepted)
 {
-    const struct {
+    const struct
+    {
         QStringList args;
         const char16_t *project, *outDir;
         bool split;
@@ -107,20 +110,21 @@ TEST_F(MakeArguments, Accepted)
         {words({u"--out=out/", u"a.txt"}), u"a.txt", u"out", false, {}, {}},
         {words({u"--", u"-a.txt"}), u"-a.txt", u"", false, {}, {}},
         {words({u"--split", u"--web=2048", u"--width", u"360", u"--out", u"out", u"a.txt"}), u"a.txt", u"out", true,
-         360, 2048},
+            360, 2048},
     };
     for (const auto &row : table) {
         const auto parsed = cli::parseMake(row.args);
         ASSERT_TRUE(std::holds_alternative<cli::MakeArgs>(parsed)) << std::get<cli::Reply>(parsed).err.toStdString();
         EXPECT_EQ(std::get<cli::MakeArgs>(parsed),
-                  (cli::MakeArgs{here(row.project), here(row.outDir), row.split, row.width, row.web}))
+            (cli::MakeArgs{here(row.project), here(row.outDir), row.split, row.width, row.web}))
             << row.args.join(u' ').toStdString();
     }
 }
 
 TEST_F(MakeArguments, RefusedWithTheReason)
 {
-    const struct {
+    const struct
+    {
         QStringList args;
         QString reason;
     } table[] = {
