@@ -1,0 +1,2 @@
+target_sources(kamerio_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/cli.cpp ${CMAKE_CURRENT_LIST_DIR}/cli.h)
