@@ -39,8 +39,17 @@ QString usage()
 {
     return QStringLiteral("使い方:\n"
                           "  kamerio              写真ＨＰ作成の画面を開きます。\n"
+                          "  kamerio make PROJECT [--split] [--width N] [--out DIR]\n"
+                          "                       プロジェクトファイル PROJECT の写真ＨＰを、画面の「詳細 html 作成」と\n"
+                          "                       同じように作ります。DIR を省くと PROJECT のあるフォルダに作ります。\n"
+                          "    --split            20個ずつ分割作成します。\n"
+                          "    --width N          横幅指定の幅を N ピクセルにします（省くと 480）。\n"
+                          "    --out DIR          写真のあるフォルダ DIR にページを作ります。\n"
                           "  kamerio --help       この使い方を表示します。\n"
-                          "  kamerio --version    バージョンを表示します。\n");
+                          "  kamerio --version    バージョンを表示します。\n"
+                          "\n"
+                          "make の終了コード: 0 すべてのページを作成、1 作成できなかったページがある、\n"
+                          "2 引数の誤りか、プロジェクトファイルを読めない。\n");
 }
 
 Request parse(const QStringList &arguments)
@@ -48,6 +57,12 @@ Request parse(const QStringList &arguments)
     if (arguments.isEmpty())
         return OpenWindow{};
     const QString &first = arguments.first();
+    if (first == u"make") {
+        auto made = parseMake(arguments.mid(1));
+        if (const auto *args = std::get_if<MakeArgs>(&made))
+            return *args;
+        return std::get<Reply>(made);
+    }
     std::optional<QString> answer;
     if (first == u"--help")
         answer = usage();

@@ -38,7 +38,7 @@ struct MakeArgs
     bool operator==(const MakeArgs &) const = default;
 };
 
-using Request = std::variant<OpenWindow, Reply>;
+using Request = std::variant<OpenWindow, Reply, MakeArgs>;
 
 // The arguments after the program's name.
 Request parse(const QStringList &arguments);
