@@ -1,6 +1,7 @@
 #include "project/projectfile.h"
 
 #include "album/photoentry.h"
+#include "textio/codepoints.h"
 #include "textio/cp932.h"
 #include "textio/spaces.h"
 
@@ -13,19 +14,11 @@ QString withCharRefs(const QString &text)
 {
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        char32_t c = u;
-        qsizetype units = 1;
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            units = 2;
-        }
-        if (cp932::hasForm(c))
-            out += QStringView(text).mid(i, units);
+    for (const codepoints::CodePoint c : codepoints::walk(text)) {
+        if (cp932::hasForm(c.value))
+            out += QStringView(text).mid(c.at, c.size);
         else
-            out += QStringLiteral("&#%1;").arg(quint32(c));
-        i += units - 1;
+            out += QLatin1String(codepoints::charRef(c.value));
     }
     return out;
 }

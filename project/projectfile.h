@@ -55,6 +55,7 @@ struct Loaded
 Loaded read(const QStringList &lines);
 
 inline const QString notProject = QStringLiteral("kamerio のファイルではありません。");
+inline const QString loadedNotice = QStringLiteral("読込み完了");
 inline const QString otherFolder = QStringLiteral("作成時のディレクトリと違います。\n作業は、続行します。");
 
 // What the user is told about a file read only in part.

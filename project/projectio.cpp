@@ -117,5 +117,5 @@ void main1::fload_Click()
     Label11_Click();
     for (const QString &notice : projectfile::notices(f))
         messagebox::show(this, notice);
-    messagebox::show(this, QStringLiteral("読込み完了"));
+    messagebox::show(this, projectfile::loadedNotice);
 }

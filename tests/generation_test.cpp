@@ -404,7 +404,8 @@ TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
     EXPECT_TRUE(modals.shown[0].text.startsWith(
         QStringLiteral("次のページは書き込めませんでした（前からあるファイルはそのままです）。\nindex.html\n\n")))
         << modals.shown[0].text.toStdString();
-    EXPECT_TRUE(modals.shown[0].text.contains(ro + QStringLiteral("/index.html")));
+    EXPECT_TRUE(modals.shown[0].text.endsWith(ro + QStringLiteral("/index.html\n読み取り専用のﾄﾞﾗｲﾌﾞです")))
+        << modals.shown[0].text.toStdString();
 }
 
 TEST_F(Generation, AFullDiskKeepsTheOldPage)
@@ -414,18 +415,14 @@ TEST_F(Generation, AFullDiskKeepsTheOldPage)
     if (!mount.mounted())
         GTEST_SKIP() << mount.why();
     testkit::writeFile(full + QStringLiteral("/index.html"), "old page");
-    {
-        QFile filler(full + QStringLiteral("/filler"));
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) == block.size()) {
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(mount.fill());
     moveTo(full);
     album(names(1, 3));
     generate();
     EXPECT_EQ(testkit::bytes(full + QStringLiteral("/index.html")), QByteArray("old page"));
     ASSERT_EQ(modals.shown.size(), 1);
-    EXPECT_TRUE(modals.shown[0].text.contains(QStringLiteral("\nindex.html\n\n"))) << modals.shown[0].text.toStdString();
+    EXPECT_TRUE(modals.shown[0].text.endsWith(
+        QStringLiteral("\nindex.html\n\nファイルを書き込めませんでした。\n%1/index.html\nﾃﾞｨｽｸがいっぱいです").arg(full)))
+        << modals.shown[0].text.toStdString();
     EXPECT_EQ(QDir(full).entryList(QDir::Files), (QStringList{"filler", "index.html"}));
 }

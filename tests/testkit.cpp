@@ -172,6 +172,15 @@ bool Tmpfs::makeReadOnly()
     return ::mount(nullptr, path_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
+void Tmpfs::fill() const
+{
+    QFile filler(QFile::decodeName(path_) + QStringLiteral("/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'f');
+    while (filler.write(block) == block.size()) {
+    }
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

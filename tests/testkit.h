@@ -101,6 +101,8 @@ public:
     bool mounted() const { return mounted_; }
     std::string why() const { return why_; }
     bool makeReadOnly();
+    // Fills the disk up with a file named "filler".
+    void fill() const;
 
 private:
     QByteArray path_;

@@ -24,6 +24,8 @@ bool isTwin(char32_t c);
 // Encodes text. With Unmappable::Report, characters without a form are left
 // out and appended to *missing (each once, in order of appearance).
 QByteArray encode(QStringView text, Unmappable mode, QString *missing = nullptr);
+// The same, appended to out.
+void append(QByteArray &out, QStringView text, Unmappable mode, QString *missing = nullptr);
 
 // Decodes CP932 bytes; never fails: a byte that cannot be read becomes U+FFFD.
 QString decode(QByteArrayView bytes);

@@ -8,7 +8,8 @@
 namespace textfile {
 
 // Writes bytes to path so that the old file is replaced only by a complete
-// new one. On failure returns false and puts a Japanese reason in *error.
+// new one. On failure returns false, leaves the old file as it was and puts
+// the message for the user, naming the file and why, in *error.
 bool save(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
 // Reads a whole file; nothing when it cannot be opened or is not a regular file.
