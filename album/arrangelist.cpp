@@ -70,6 +70,7 @@ protected:
         case QEvent::MouseMove:
             return moved(static_cast<QMouseEvent *>(event));
         case QEvent::MouseButtonRelease:
+            pressRow_ = -1;
             // The press that started a drag ends with it: the entry under
             // the release is not selected.
             return std::exchange(dragged_, false);
