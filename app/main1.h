@@ -59,6 +59,10 @@ public:
     // Project files: project/projectio.cpp
     void fsave_Click();
     void fload_Click();
+    // The whole of a load but the dialog: the file at path replaces the
+    // album, with every message ファイル読込 shows. A file that is no project
+    // file leaves the album as it was; returns whether the album was loaded.
+    bool loadProject(const QString &path);
 
     // File tools: fileops/filetools.cpp
     void Command9_Click();

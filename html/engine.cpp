@@ -1,5 +1,6 @@
 #include "html/engine.h"
 
+#include "album/photocheck.h"
 #include "fileops/fsname.h"
 #include "html/page.h"
 #include "html/split.h"
@@ -46,6 +47,7 @@ Report generate(
 {
     Report report;
     report.album = album;
+    report.missing = photocheck::missing(album.entries, folder);
     const QSet<QString> photoNames = page::photoNames(album.entries);
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
     for (size_t i = 0; i < pages.size(); ++i) {

@@ -1,6 +1,7 @@
 #include "pagekit.h"
 #include "testkit.h"
 
+#include "album/photoentry.h"
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/panes.h"
@@ -59,9 +60,15 @@ protected:
     QByteArray page(const QString &name) const { return testkit::bytes(folder() + u'/' + name); }
     QStringList pages() const { return QDir(folder()).entryList({QStringLiteral("*.html")}, QDir::AllEntries); }
 
-    // Fills the photo list as the caption workflow leaves it.
-    void album(const QStringList &entries)
+    // Fills the photo list as the caption workflow leaves it; the photos are
+    // in the folder unless told otherwise.
+    void album(const QStringList &entries, bool withPhotos = true)
     {
+        for (const QString &entry : entries) {
+            QFile photo(folder() + u'/' + photoentry::fileName(entry));
+            if (withPhotos && !photo.exists())
+                photo.open(QIODevice::WriteOnly);
+        }
         {
             const QSignalBlocker quiet(w->List1);
             w->List1->clear();
@@ -327,7 +334,7 @@ TEST_F(Generation, OneClickButtonRegistersEveryPhotoAndWritesThem)
 {
     box.touch(folder(), {QStringLiteral("b.JPG"), QStringLiteral("a.jpg"), QStringLiteral("c.gif")});
     w->File1->refresh();
-    album({QStringLiteral("x.jpg,消える")});
+    album({QStringLiteral("x.jpg,消える")}, false);
     QTest::mouseClick(w->Command8, Qt::LeftButton);
     EXPECT_EQ(modals.texts(), QStringList{done});
     pagekit::Expect e;
@@ -347,6 +354,28 @@ TEST_F(Generation, OneClickButtonInAFolderWithoutPhotos)
     QTest::mouseClick(w->Command8, Qt::LeftButton);
     EXPECT_EQ(modals.texts(), (QStringList{noPhoto, done}));
     EXPECT_EQ(w->File1->names(), QStringList{QStringLiteral("c.gif")});
+}
+
+TEST_F(Generation, PhotosMissingFromTheFolderAreNamedAndThePagesWritten)
+{
+    QStringList entries = names(1, 12);
+    entries.insert(0, QStringLiteral("here.jpg,ある"));
+    entries.append(QStringLiteral("p1.jpg,二度目"));
+    album(entries, false);
+    box.touch(folder(), {QStringLiteral("here.jpg")});
+    generate();
+    const QString named = QStringLiteral("写真リストの次の写真が、フォルダにありません。\n") + names(1, 10).join(u'\n');
+    EXPECT_EQ(modals.texts(), (QStringList{named + QStringLiteral("\nほか 2 枚"), done}));
+    EXPECT_FALSE(page(QStringLiteral("index.html")).isEmpty());
+
+    // The one-click button lists the folder as the file pane last showed it.
+    modals.shown.clear();
+    box.touch(folder(), {QStringLiteral("gone.jpg")});
+    w->File1->refresh();
+    QFile::remove(folder() + QStringLiteral("/gone.jpg"));
+    QTest::mouseClick(w->Command8, Qt::LeftButton);
+    EXPECT_EQ(modals.texts(), (QStringList{QStringLiteral("写真リストの次の写真が、フォルダにありません。\ngone.jpg"), done}));
+    EXPECT_EQ(itemTexts(w->List1), (QStringList{QStringLiteral("gone.jpg"), QStringLiteral("here.jpg")}));
 }
 
 TEST_F(Generation, APageThatCannotBeWrittenIsNamedAndTheOthersAreWritten)
@@ -395,6 +424,7 @@ TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
     if (!mount.mounted())
         GTEST_SKIP() << mount.why();
     testkit::writeFile(ro + QStringLiteral("/index.html"), "old page");
+    box.touch(ro, names(1, 3));
     ASSERT_TRUE(mount.makeReadOnly());
     moveTo(ro);
     album(names(1, 3));
@@ -414,6 +444,7 @@ TEST_F(Generation, AFullDiskKeepsTheOldPage)
     if (!mount.mounted())
         GTEST_SKIP() << mount.why();
     testkit::writeFile(full + QStringLiteral("/index.html"), "old page");
+    box.touch(full, names(1, 3));
     {
         QFile filler(full + QStringLiteral("/filler"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
@@ -427,5 +458,5 @@ TEST_F(Generation, AFullDiskKeepsTheOldPage)
     EXPECT_EQ(testkit::bytes(full + QStringLiteral("/index.html")), QByteArray("old page"));
     ASSERT_EQ(modals.shown.size(), 1);
     EXPECT_TRUE(modals.shown[0].text.contains(QStringLiteral("\nindex.html\n\n"))) << modals.shown[0].text.toStdString();
-    EXPECT_EQ(QDir(full).entryList(QDir::Files), (QStringList{"filler", "index.html"}));
+    EXPECT_EQ(QDir(full).entryList(QDir::Files), (QStringList{"filler", "index.html", "p1.jpg", "p2.jpg", "p3.jpg"}));
 }
