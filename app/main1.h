@@ -10,6 +10,8 @@
 
 #include <map>
 
+class QKeyEvent;
+
 class main1 : public QMainWindow, public Ui_main1
 {
     Q_OBJECT
@@ -17,10 +19,13 @@ public:
     explicit main1(QWidget *parent = nullptr);
     ~main1() override;
 
-    // Start-up and shutdown: app/main1.cpp
+    // Start-up and shutdown, and the Enter moves: app/main1.cpp
     void Form_Load();
     void Form_Unload();
     void eexit_Click();
+    // A key handler returns true when it took the key.
+    bool Text1_KeyDown(QKeyEvent *event);
+    bool Text2_KeyDown(QKeyEvent *event);
 
     // Folder browser: app/browser.cpp
     void Drive1_Change();
@@ -28,6 +33,9 @@ public:
     void Dir1_MouseDown(const QPoint &globalPos);
     void File1_MouseUp(const QPoint &globalPos);
     void Label1_MouseUp(const QPoint &globalPos);
+    bool Dir1_KeyDown(QKeyEvent *event);
+    bool File1_KeyDown(QKeyEvent *event);
+    bool Label1_KeyDown(QKeyEvent *event);
     void Label11_Click();
     void Command12_Click();
     void Command13_Click();
@@ -46,6 +54,7 @@ public:
     void list1sen();
     void Command7_Click();
     void List1_MouseUp(const QPoint &globalPos);
+    bool List1_KeyDown(QKeyEvent *event);
     void list1del_Click();
     void zenclr_Click();
 

@@ -5,9 +5,12 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
 #include <dirent.h>
@@ -70,6 +73,30 @@ bool setCheckValue(QCheckBox *box, int value)
     box->setTristate(value == 2);
     box->setCheckState(value == 2 ? Qt::PartiallyChecked : value == 1 ? Qt::Checked : Qt::Unchecked);
     return true;
+}
+
+bool moveOnEnter(const QKeyEvent *event, QWidget *next)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    next->setFocus();
+    return true;
+}
+
+bool isMenuKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    return event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && held == Qt::ShiftModifier);
+}
+
+QPoint menuPoint(const QWidget *control)
+{
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(control)) {
+        const QRect item = view->visualRect(view->currentIndex());
+        if (item.isValid() && view->viewport()->rect().intersects(item))
+            return view->viewport()->mapToGlobal(item.bottomLeft());
+    }
+    return control->mapToGlobal(QPoint(0, 0));
 }
 
 void fitCaptions(QWidget *root)
@@ -200,6 +227,37 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
     emit doubleClicked();
 }
 
+void ClickLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect();
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+}
+
+ReleaseButton::ReleaseButton(const QString &text, QWidget *parent) : QPushButton(text, parent)
+{
+    // Only the keyboard clicks it: the mouse acts on release, below.
+    setAutoDefault(true);
+    connect(this, &QAbstractButton::clicked, this, [this] { emit activated(keys_); });
+}
+
+void ReleaseButton::keyPressEvent(QKeyEvent *event)
+{
+    keys_ = event->modifiers();
+    QPushButton::keyPressEvent(event);
+}
+
+void ReleaseButton::keyReleaseEvent(QKeyEvent *event)
+{
+    keys_ = event->modifiers();
+    QPushButton::keyReleaseEvent(event);
+}
+
 void ReleaseButton::mousePressEvent(QMouseEvent *event)
 {
     pressed_ = true;
@@ -214,7 +272,7 @@ void ReleaseButton::mouseReleaseEvent(QMouseEvent *event)
     setDown(false);
     event->accept();
     if (wasPressed)
-        emit mouseReleased(event->modifiers());
+        emit activated(event->modifiers());
 }
 
 void CaptionButton::paintEvent(QPaintEvent *)
@@ -224,4 +282,20 @@ void CaptionButton::paintEvent(QPaintEvent *)
     initStyleOption(&option);
     option.text.replace(u'\r', u'\n');
     painter.drawControl(QStyle::CE_PushButton, option);
+}
+
+CaptionEdit::CaptionEdit(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setTabChangesFocus(true);
+}
+
+void CaptionEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (!source->hasText() || !source->text().contains(u'\t')) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QMimeData plain;
+    plain.setText(source->text().replace(u'\t', u' '));
+    QPlainTextEdit::insertFromMimeData(&plain);
 }

@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 class QCheckBox;
+class QKeyEvent;
 
 // The texts of a list's items, first to last.
 QStringList itemTexts(const QListWidget *list);
@@ -32,6 +34,19 @@ W *placed(QWidget *parent, const char *name, int left, int top, int width, int h
     w->setGeometry(px(left), px(top), px(width), px(height));
     return w;
 }
+
+// Enter (on the main keyboard or the keypad) never types into a field: it
+// moves the focus on to next, the control that acts next. True when the key
+// was Enter.
+bool moveOnEnter(const QKeyEvent *event, QWidget *next);
+
+// The keys that open the focused control's pop-up menu: the Menu key, and
+// Shift+F10 for keyboards without one.
+bool isMenuKey(const QKeyEvent *event);
+
+// Where a pop-up menu opened from the keyboard appears: at the current
+// item of a list, or at the control's top-left corner.
+QPoint menuPoint(const QWidget *control);
 
 // Shrinks the font of every label, button and check box under root whose
 // caption would otherwise be clipped by the fixed place it stands in.
@@ -85,7 +100,8 @@ private:
     QString path_;
 };
 
-// A label that reports mouse releases and double-clicks.
+// A label that reports mouse releases and double-clicks, and shows a focus
+// frame when it is given the keyboard focus.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -99,6 +115,7 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // A button whose caption may hold a carriage return, drawn as a line break.
@@ -112,21 +129,37 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// A button that acts on the release of any mouse button pressed on it and
-// reports the keys held at that moment; it has no keyboard action.
+// A button that acts on the release of any mouse button pressed on it, and
+// on Space or Enter as a left click, and reports the keys held at that
+// moment.
 class ReleaseButton : public QPushButton
 {
     Q_OBJECT
 public:
-    using QPushButton::QPushButton;
+    explicit ReleaseButton(const QString &text, QWidget *parent = nullptr);
 
 signals:
-    void mouseReleased(Qt::KeyboardModifiers modifiers);
+    void activated(Qt::KeyboardModifiers modifiers);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     bool pressed_ = false;
+    Qt::KeyboardModifiers keys_;
+};
+
+// The caption box. Tab moves the focus on, and a tab in pasted or dropped
+// text becomes a space: a caption never holds one.
+class CaptionEdit : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit CaptionEdit(QWidget *parent = nullptr);
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override;
 };

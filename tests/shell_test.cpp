@@ -394,13 +394,23 @@ TEST(AddingPhotos, AllFilesWithAndWithoutShift)
     EXPECT_EQ(w->Label11->text(), QStringLiteral("5"));
     EXPECT_EQ(w->List1->currentRow(), -1);
 
-    // Shift with Ctrl is not Shift alone; the keyboard never registers.
+    // Shift with Ctrl is not Shift alone.
     QTest::mouseClick(w->Command2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(w->List1->count(), 3);
-    w->Command2->setFocus();
-    QTest::keyClick(w->Command2, Qt::Key_Space);
-    w->Command2->click();
-    EXPECT_EQ(w->List1->count(), 3);
+
+    // Space and Enter press it as a left click does, Shift included.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+        {Qt::Key_Space, Qt::ShiftModifier, 5},
+        {Qt::Key_Return, Qt::NoModifier, 3},
+        {Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier, 5},
+        {Qt::Key_Space, Qt::NoModifier, 3},
+        {Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier, 3},
+        {Qt::Key_Return, Qt::ShiftModifier, 5},
+    };
+    for (const auto &[key, held, count] : keys) {
+        QTest::keyClick(w->Command2, key, held);
+        EXPECT_EQ(w->List1->count(), count) << key << ' ' << held;
+    }
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
@@ -422,11 +432,15 @@ TEST(AddingPhotos, SelectedFilesAppendAndRepeat)
 
     QTest::mouseClick(w->Command3, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(entries(*w).mid(3), QStringList({"notes.txt", "p2.jpg"}));
+    // And from the keyboard.
+    QTest::keyClick(w->Command3, Qt::Key_Space);
+    QTest::keyClick(w->Command3, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(entries(*w).mid(5), QStringList({"p2.jpg", "notes.txt", "p2.jpg"}));
     EXPECT_TRUE(modals.shown.isEmpty());
 
     w->File1->clearSelection();
     QTest::mouseClick(w->Command3, Qt::LeftButton);
-    EXPECT_EQ(w->List1->count(), 5);
+    EXPECT_EQ(w->List1->count(), 8);
     EXPECT_EQ(modals.texts(), QStringList{noPhoto});
 }
 
