@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
@@ -113,12 +115,38 @@ void fitCaptions(QWidget *root)
     }
 }
 
+FolderWatch::FolderWatch(QObject *parent) : QObject(parent)
+{
+    quiet_.setSingleShot(true);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::noticed);
+    connect(&quiet_, &QTimer::timeout, this, &FolderWatch::changed);
+}
+
+void FolderWatch::watch(const QString &folder)
+{
+    quiet_.stop();
+    if (const QStringList old = watcher_.directories(); !old.isEmpty())
+        watcher_.removePaths(old);
+    // Qt's watcher spells the name in UTF-8 and would watch another folder.
+    if (!folder.isEmpty() && fsname::isPlain(folder))
+        watcher_.addPath(folder);
+}
+
+void FolderWatch::noticed()
+{
+    constexpr qint64 quietMs = 200, longestMs = 1000;
+    if (!quiet_.isActive())
+        burst_.start();
+    quiet_.start(int(qBound(qint64(0), longestMs - burst_.elapsed(), quietMs)));
+}
+
 DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         changeTo(item->data(Qt::UserRole).toString());
     });
+    connect(&watch_, &FolderWatch::changed, this, &DirList::refresh);
 }
 
 bool DirList::changeTo(const QString &path)
@@ -130,6 +158,8 @@ bool DirList::changeTo(const QString &path)
         return false;
     const bool changed = p != path_;
     path_ = p;
+    if (changed)
+        watch_.watch(path_);
     refresh();
     if (changed)
         emit pathChanged(path_);
@@ -138,16 +168,23 @@ bool DirList::changeTo(const QString &path)
 
 void DirList::refresh()
 {
+    const bool same = shown_ == path_;
+    const QString highlighted = same && currentItem() ? currentItem()->data(Qt::UserRole).toString() : QString();
+    const int scroll = verticalScrollBar()->value();
     clear();
+    shown_ = path_;
     if (path_.isEmpty())
         return;
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     QStringList parts = path_.split(u'/', Qt::SkipEmptyParts);
     QString at = QStringLiteral("/");
-    auto add = [this](const QIcon &icon, const QString &text, const QString &target, int depth) {
+    QListWidgetItem *kept = nullptr;
+    auto add = [this, &highlighted, &kept](const QIcon &icon, const QString &text, const QString &target, int depth) {
         auto *item = new QListWidgetItem(icon, QString(depth * 2, u' ') + text, this);
         item->setData(Qt::UserRole, target);
+        if (target == highlighted)
+            kept = item;
         return item;
     };
     QListWidgetItem *current = add(open, at, at, 0);
@@ -158,8 +195,14 @@ void DirList::refresh()
     }
     for (const QString &sub : fsname::listDirs(path_))
         add(closed, sub, fsname::join(path_, sub), depth);
-    setCurrentItem(current);
-    scrollToItem(current);
+    if (!kept) {
+        setCurrentItem(current);
+        scrollToItem(current);
+        return;
+    }
+    setCurrentItem(kept);
+    doItemsLayout();
+    verticalScrollBar()->setValue(scroll);
 }
 
 void DirList::mousePressEvent(QMouseEvent *event)
@@ -175,20 +218,50 @@ FileList::FileList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
+    connect(&watch_, &FolderWatch::changed, this, &FileList::refresh);
 }
 
 void FileList::setPath(const QString &path)
 {
     path_ = path;
+    watch_.watch(path_);
     refresh();
 }
 
 void FileList::refresh()
 {
+    const bool same = shown_ == path_;
+    QSet<QString> selected;
+    const QString current = same && currentItem() ? currentItem()->text() : QString();
+    const int scroll = verticalScrollBar()->value();
+    if (same)
+        for (const QListWidgetItem *item : selectedItems())
+            selected.insert(item->text());
     setUpdatesEnabled(false);
     clear();
+    shown_ = path_;
     if (!path_.isEmpty())
         addItems(fsname::listFiles(path_));
+    if (same) {
+        // One selection of whole runs: thousands of selected files are
+        // selected again at once, not one by one.
+        QItemSelection keep;
+        int runStart = -1;
+        for (int i = 0; i <= count(); ++i) {
+            const bool in = i < count() && selected.contains(item(i)->text());
+            if (in && runStart < 0)
+                runStart = i;
+            if (!in && runStart >= 0) {
+                keep.select(model()->index(runStart, 0), model()->index(i - 1, 0));
+                runStart = -1;
+            }
+            if (i < count() && !current.isEmpty() && item(i)->text() == current)
+                setCurrentItem(item(i), QItemSelectionModel::NoUpdate);
+        }
+        selectionModel()->select(keep, QItemSelectionModel::Select);
+        doItemsLayout();
+        verticalScrollBar()->setValue(scroll);
+    }
     setUpdatesEnabled(true);
 }
 

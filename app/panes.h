@@ -3,10 +3,13 @@
 #pragma once
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 class QCheckBox;
 class QKeyEvent;
@@ -52,9 +55,32 @@ QPoint menuPoint(const QWidget *control);
 // caption would otherwise be clipped by the fixed place it stands in.
 void fitCaptions(QWidget *root);
 
+// Tells when the entries of a folder change on disk: files or folders added,
+// removed or renamed by any program. A burst of changes is told once, when
+// it has been quiet for a moment or at the latest a second after it began,
+// so a copy of a thousand photos costs one refresh, and a long one a refresh
+// a second. A folder whose name is not valid UTF-8 is not watched.
+class FolderWatch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FolderWatch(QObject *parent);
+    void watch(const QString &folder);
+
+signals:
+    void changed();
+
+private:
+    void noticed();
+    QFileSystemWatcher watcher_;
+    QTimer quiet_;
+    QElapsedTimer burst_;
+};
+
 // Directory list: the ancestors of the current folder, then its sub-folders.
 // A double-click or Enter on a folder opens it; setting the path from code
-// raises the change at once, as a user's choice does.
+// raises the change at once, as a user's choice does. The sub-folders follow
+// the disk by themselves.
 class DirList : public QListWidget
 {
     Q_OBJECT
@@ -65,7 +91,8 @@ public:
     void setPath(const QString &path) { changeTo(path); }
     // Moves to path; false (and no change) when it cannot be read.
     bool changeTo(const QString &path);
-    // Re-reads the sub-folders from disk.
+    // Re-reads the sub-folders from disk. Within the same folder the
+    // highlighted folder and the scroll position stay.
     void refresh();
 
 signals:
@@ -77,9 +104,12 @@ protected:
 
 private:
     QString path_;
+    QString shown_; // the folder the list was last filled for
+    FolderWatch watch_{this};
 };
 
-// File list: the regular files of one folder, bare names, natural order.
+// File list: the regular files of one folder, bare names, natural order,
+// following the disk by themselves.
 class FileList : public QListWidget
 {
     Q_OBJECT
@@ -87,6 +117,8 @@ public:
     explicit FileList(QWidget *parent = nullptr);
     QString path() const { return path_; }
     void setPath(const QString &path);
+    // Re-reads the folder from disk. Within the same folder the selected
+    // files, the current one and the scroll position stay, by name.
     void refresh();
     QStringList names() const;
 
@@ -98,6 +130,8 @@ protected:
 
 private:
     QString path_;
+    QString shown_; // the folder the list was last filled for
+    FolderWatch watch_{this};
 };
 
 // A label that reports mouse releases and double-clicks, and shows a focus

@@ -21,7 +21,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStorageInfo>
 #include <QTest>
 
@@ -302,6 +304,55 @@ TEST(FolderBrowser, PopupMenusOpenFromTheirControlsAndRefreshThePanes)
     QTest::mouseRelease(w->File1->viewport(), Qt::RightButton, {}, QPoint(-5, -5));
     EXPECT_EQ(modals.menusOpened, QStringList({"r1clk", "dir1clk", "rclkkijyu", "rclkkijyu"}));
     EXPECT_TRUE(modals.shown.isEmpty());
+}
+
+TEST(FolderBrowser, PanesFollowTheDiskAndKeepWhatTheUserChose)
+{
+    testkit::Sandbox box;
+    const QString here = QDir::currentPath();
+    QStringList names{QStringLiteral("old.jpg")};
+    for (int i = 0; i < 300; ++i)
+        names.append(QStringLiteral("a%1.jpg").arg(i, 3, 10, QChar(u'0')));
+    box.touch(here, names);
+    QDir().mkdir(QStringLiteral("sub1"));
+    auto w = testkit::window();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+
+    // What the user chose: two files, the current one, where the pane is
+    // scrolled to, and a highlighted folder.
+    for (int row : {10, 12})
+        w->File1->item(row)->setSelected(true);
+    w->File1->setCurrentItem(w->File1->item(12), QItemSelectionModel::NoUpdate);
+    w->File1->verticalScrollBar()->setValue(50);
+    w->Dir1->setCurrentItem(w->Dir1->findItems(QStringLiteral("sub1"), Qt::MatchEndsWith).value(0));
+    QSignalSpy refreshes(w->File1->model(), &QAbstractItemModel::modelReset);
+
+    // Other programs copy a thousand photos in, rename one, remove one and
+    // make a folder.
+    for (int i = 0; i < 1000; ++i)
+        box.touch(here, {QStringLiteral("z%1.jpg").arg(i, 4, 10, QChar(u'0'))});
+    ASSERT_TRUE(QFile::rename(QStringLiteral("old.jpg"), QStringLiteral("new.jpg")));
+    ASSERT_TRUE(QFile::remove(QStringLiteral("a005.jpg")));
+    QDir().mkdir(QStringLiteral("sub2"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->File1->count() == 1300; }));
+    QTest::qWait(1200);
+    EXPECT_EQ(refreshes.count(), 1);
+    EXPECT_TRUE(w->File1->names().contains(QStringLiteral("new.jpg")));
+    EXPECT_FALSE(w->File1->names().contains(QStringLiteral("a005.jpg")));
+    QStringList selected;
+    for (const QListWidgetItem *item : w->File1->selectedItems())
+        selected.append(item->text());
+    EXPECT_EQ(selected, QStringList({"a010.jpg", "a012.jpg"}));
+    EXPECT_EQ(w->File1->currentItem()->text(), QStringLiteral("a012.jpg"));
+    EXPECT_EQ(w->File1->verticalScrollBar()->value(), 50);
+    EXPECT_FALSE(w->Dir1->findItems(QStringLiteral("sub2"), Qt::MatchEndsWith).isEmpty());
+    EXPECT_TRUE(w->Dir1->currentItem()->text().endsWith(QStringLiteral("sub1")));
+
+    // A move to another folder starts it afresh.
+    ASSERT_TRUE(w->Dir1->changeTo(here + QStringLiteral("/sub1")));
+    ASSERT_TRUE(w->Dir1->changeTo(here));
+    EXPECT_TRUE(w->File1->selectedItems().isEmpty());
 }
 
 TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
