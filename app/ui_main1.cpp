@@ -308,9 +308,8 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     };
     for (const auto &[letter, menu] : menuLetters) {
         auto *key = new QShortcut(QKeySequence(Qt::ALT | letter), main1);
-        QObject::connect(key, &QShortcut::activated, main1, [main1, menu] {
-            main1->menuBar()->setActiveAction(menu->menuAction());
-        });
+        QObject::connect(key, &QShortcut::activated, main1,
+            [main1, menu] { main1->menuBar()->setActiveAction(menu->menuAction()); });
     }
 }
 

@@ -374,7 +374,8 @@ TEST_F(Generation, PhotosMissingFromTheFolderAreNamedAndThePagesWritten)
     w->File1->refresh();
     QFile::remove(folder() + QStringLiteral("/gone.jpg"));
     QTest::mouseClick(w->Command8, Qt::LeftButton);
-    EXPECT_EQ(modals.texts(), (QStringList{QStringLiteral("写真リストの次の写真が、フォルダにありません。\ngone.jpg"), done}));
+    EXPECT_EQ(modals.texts(),
+        (QStringList{QStringLiteral("写真リストの次の写真が、フォルダにありません。\ngone.jpg"), done}));
     EXPECT_EQ(itemTexts(w->List1), (QStringList{QStringLiteral("gone.jpg"), QStringLiteral("here.jpg")}));
 }
 

@@ -88,9 +88,9 @@ protected:
 TEST_F(Keys, TabFollowsTheWindowFromTheDirectoryPaneRoundToItAgain)
 {
     const QStringList ring = {"Dir1", "File1", "Command2", "Command3", "Command7", "Command5", "List1", "Text1",
-                              "Command6", "Command9", "Command12", "Command13", "Text2", "Combo1", "Check3",
-                              "Check2", "Text3", "Check1", "Command10", "Command11", "Text9", "Text4", "Check4",
-                              "Command8", "Command4", "Text6", "Label1", "Option1", "Text5", "Drive1", "Dir1"};
+        "Command6", "Command9", "Command12", "Command13", "Text2", "Combo1", "Check3", "Check2", "Text3", "Check1",
+        "Command10", "Command11", "Text9", "Text4", "Check4", "Command8", "Command4", "Text6", "Label1", "Option1",
+        "Text5", "Drive1", "Dir1"};
     QStringList visited{focusName()};
     for (qsizetype i = 1; i < ring.size(); ++i) {
         key(Qt::Key_Tab);
@@ -132,32 +132,26 @@ TEST_F(Keys, MenuKeyAndShiftF10OpenEachControlsPopUpAtIt)
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
-TEST_F(Keys, AltLettersOpenTheMenusAndCtrlKeysSaveAndLoad)
+TEST_F(Keys, AltLettersOpenTheMenusAndEscapeClosesTheManual)
 {
-    // The menu bar's menus stay open, as a user expects, until Escape.
+    // A menu stays open until Escape, which leaves the menu bar highlighted;
+    // a second Escape gives the focus back.
     for (const auto &[letter, menu] : {std::pair{Qt::Key_F, w->file}, {Qt::Key_H, w->about}}) {
         key(letter, Qt::AltModifier);
         EXPECT_EQ(QApplication::activePopupWidget(), menu);
         QTest::keyClick(menu, Qt::Key_Escape);
         EXPECT_FALSE(menu->isVisible());
+        key(Qt::Key_Escape);
+        EXPECT_EQ(focus(), w->Dir1);
     }
     EXPECT_EQ(w->file->title(), QStringLiteral("ファイル"));
     EXPECT_EQ(w->about->title(), QStringLiteral("ソフト情報"));
 
-    key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("リストに項目を追加してください。")});
-    QString opened;
-    modals.onFileDialog([&opened](QFileDialog *d) {
-        opened = d->objectName();
-        d->reject();
-    });
-    key(Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(opened, QStringLiteral("cob1"));
-
     // Escape closes the usage manual as it closes the about box.
     w->syoukotu->trigger();
     auto *manual = w->findChild<QWidget *>(QStringLiteral("helper1"));
-    ASSERT_TRUE(manual && QTest::qWaitForWindowActive(manual));
+    ASSERT_TRUE(manual);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == manual; }));
     QTest::keyClick(manual->findChild<QPlainTextEdit *>(), Qt::Key_Escape);
     EXPECT_FALSE(manual->isVisible());
 }
@@ -229,7 +223,7 @@ TEST_F(Keys, TheWholeJobWithTheKeyboardAlone)
     EXPECT_EQ(w->Text9->text(), QStringLiteral("http://example.jp/"));
     const QByteArray page = testkit::bytes(photos + QStringLiteral("/index.html"));
     for (const QString &text : {QStringLiteral("海辺にて"), QStringLiteral("sunset"), QStringLiteral("夏の旅行"),
-                                QStringLiteral("http://example.jp/"), QStringLiteral("#84FFFF")})
+             QStringLiteral("http://example.jp/"), QStringLiteral("#84FFFF")})
         EXPECT_TRUE(page.contains(cp932::encode(text, cp932::Unmappable::Report))) << text.toStdString();
     EXPECT_TRUE(testkit::bytes(photos + QStringLiteral("/index.txt")).startsWith("kamerio,"));
 }

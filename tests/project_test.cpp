@@ -290,7 +290,8 @@ TEST(ProjectReader, HostileInputsAreReadWithoutHarm)
 TEST(ProjectReader, FileLargerThanTheLimitIsReadUpToItsLastWholeLine)
 {
     for (const char *end : {"\r\n", "\n"}) {
-        QByteArray bytes = QByteArray("kamerio,f,1,u,t,1\r\nopt1\r\nbg\r\npage\r\na.jpg\r\nb.jpg,").replace("\r\n", end);
+        QByteArray bytes =
+            QByteArray("kamerio,f,1,u,t,1\r\nopt1\r\nbg\r\npage\r\na.jpg\r\nb.jpg,").replace("\r\n", end);
         bytes += QByteArray(projectfile::maxBytes + 1 - bytes.size(), 'x');
         const Loaded f = projectfile::parse(bytes);
         EXPECT_TRUE(f.tooLarge);

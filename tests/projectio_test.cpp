@@ -312,11 +312,12 @@ TEST_F(ProjectLoad, NotAProjectFileKeepsTheAlbum)
 TEST_F(ProjectLoad, FilesFromEditorsAndMissingPhotos)
 {
     box.touch(folder, {QStringLiteral("a.jpg")});
-    const QString text = QStringLiteral("kamerio,%1,1,http://x/,夏の旅,1\nopt3\nbg\npage.html\na.jpg,海\n\nb.jpg\n").arg(folder);
+    const QString text =
+        QStringLiteral("kamerio,%1,1,http://x/,夏の旅,1\nopt3\nbg\npage.html\na.jpg,海\n\nb.jpg\n").arg(folder);
     const QByteArray utf8 = text.toUtf8();
     const QByteArray bom = "\xEF\xBB\xBF";
-    const QByteArray files[] = {utf8, bom + utf8, bom + QByteArray(utf8).replace("\n", "\r\n"),
-                                cp932::encode(text, cp932::Unmappable::Report)};
+    const QByteArray files[] = {
+        utf8, bom + utf8, bom + QByteArray(utf8).replace("\n", "\r\n"), cp932::encode(text, cp932::Unmappable::Report)};
     for (const QByteArray &bytes : files) {
         m.shown.clear();
         scramble(*w);
