@@ -358,14 +358,14 @@ TEST_F(Generation, OneClickButtonInAFolderWithoutPhotos)
 
 TEST_F(Generation, PhotosMissingFromTheFolderAreNamedAndThePagesWritten)
 {
-    QStringList entries = names(1, 12);
-    entries.insert(0, QStringLiteral("here.jpg,ある"));
-    entries.append(QStringLiteral("p1.jpg,二度目"));
+    // A photo in a sub-folder is found there; a folder is no photo.
+    const QStringList entries = QStringList{"here.jpg,ある", "sub/in.jpg", "sub"} + names(1, 12) + QStringList{"p1.jpg,二度目"};
     album(entries, false);
     box.touch(folder(), {QStringLiteral("here.jpg")});
+    box.touch(box.folder(QStringLiteral("work/sub")), {QStringLiteral("in.jpg")});
     generate();
-    const QString named = QStringLiteral("写真リストの次の写真が、フォルダにありません。\n") + names(1, 10).join(u'\n');
-    EXPECT_EQ(modals.texts(), (QStringList{named + QStringLiteral("\nほか 2 枚"), done}));
+    const QString named = QStringLiteral("写真リストの次の写真が、フォルダにありません。\nsub\n") + names(1, 9).join(u'\n');
+    EXPECT_EQ(modals.texts(), (QStringList{named + QStringLiteral("\nほか 3 枚"), done}));
     EXPECT_FALSE(page(QStringLiteral("index.html")).isEmpty());
 
     // The one-click button lists the folder as the file pane last showed it.
