@@ -134,8 +134,8 @@ private:
     FolderWatch watch_{this};
 };
 
-// A label that reports mouse releases and double-clicks, and shows a focus
-// frame when it is given the keyboard focus.
+// A label that reports mouse releases and double-clicks, and is outlined
+// while it has the keyboard focus.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
