@@ -64,7 +64,7 @@ class FolderWatch : public QObject
 {
     Q_OBJECT
 public:
-    explicit FolderWatch(QObject *parent);
+    explicit FolderWatch(QObject *parent = nullptr);
     void watch(const QString &folder);
 
 signals:
@@ -105,7 +105,7 @@ protected:
 private:
     QString path_;
     QString shown_; // the folder the list was last filled for
-    FolderWatch watch_{this};
+    FolderWatch watch_;
 };
 
 // File list: the regular files of one folder, bare names, natural order,
@@ -131,7 +131,7 @@ protected:
 private:
     QString path_;
     QString shown_; // the folder the list was last filled for
-    FolderWatch watch_{this};
+    FolderWatch watch_;
 };
 
 // A label that reports mouse releases and double-clicks, and is outlined
