@@ -50,8 +50,8 @@ void replaceList(main1 &w, bool anyFile)
 
 void main1::connectPhotos()
 {
-    connect(Command2, &ReleaseButton::mouseReleased, this, &main1::Command2_MouseUp);
-    connect(Command3, &ReleaseButton::mouseReleased, this, &main1::Command3_MouseUp);
+    connect(Command2, &ReleaseButton::activated, this, &main1::Command2_MouseUp);
+    connect(Command3, &ReleaseButton::activated, this, &main1::Command3_MouseUp);
 }
 
 void main1::allselec()

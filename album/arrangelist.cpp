@@ -245,9 +245,10 @@ void main1::connectArranging()
     connect(m, &QAbstractItemModel::layoutChanged, this, forget);
 }
 
-bool main1::List1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+bool main1::arrangeByKey(const QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    const int key = event->key();
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
     if (held == Qt::AltModifier && (key == Qt::Key_Up || key == Qt::Key_Down)) {
         if (const auto move = history::stepped(selectedRow(List1), List1->count(), key == Qt::Key_Up ? -1 : 1))
             arrange(*move);

@@ -9,6 +9,7 @@
 #include "fileops/fsname.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -128,6 +129,32 @@ void main1::List1_MouseUp(const QPoint &globalPos)
     // Whatever was chosen, even nothing, the box shows the selected entry again.
     list1sen();
     Label11_Click();
+}
+
+bool main1::List1_KeyDown(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (arrangeByKey(event) || moveOnEnter(event, Text1))
+        return true;
+    if (isMenuKey(event)) {
+        List1_MouseUp(menuPoint(List1));
+        return true;
+    }
+    if (key == Qt::Key_Delete) {
+        // As the pop-up's item does, with the pop-up's closing steps.
+        list1del_Click();
+        list1sen();
+        Label11_Click();
+        return true;
+    }
+    // The list marks an entry current without selecting it when the focus
+    // arrives: the first arrow selects the first entry rather than moving
+    // past it.
+    if ((key == Qt::Key_Down || key == Qt::Key_Up) && List1->count() > 0 && selectedRow(List1) < 0) {
+        select(List1, 0);
+        return true;
+    }
+    return false;
 }
 
 void main1::list1del_Click()

@@ -1,5 +1,6 @@
 target_sources(kamerio_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/album.h
+  ${CMAKE_CURRENT_LIST_DIR}/photocheck.cpp ${CMAKE_CURRENT_LIST_DIR}/photocheck.h
   ${CMAKE_CURRENT_LIST_DIR}/photoentry.cpp ${CMAKE_CURRENT_LIST_DIR}/photoentry.h
   ${CMAKE_CURRENT_LIST_DIR}/arranging.cpp ${CMAKE_CURRENT_LIST_DIR}/arranging.h
   ${CMAKE_CURRENT_LIST_DIR}/history.cpp ${CMAKE_CURRENT_LIST_DIR}/history.h

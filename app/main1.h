@@ -11,6 +11,8 @@
 
 #include <map>
 
+class QKeyEvent;
+
 class main1 : public QMainWindow, public Ui_main1
 {
     Q_OBJECT
@@ -18,10 +20,13 @@ public:
     explicit main1(QWidget *parent = nullptr);
     ~main1() override;
 
-    // Start-up and shutdown: app/main1.cpp
+    // Start-up and shutdown, and the Enter moves: app/main1.cpp
     void Form_Load();
     void Form_Unload();
     void eexit_Click();
+    // A key handler returns true when it took the key.
+    bool Text1_KeyDown(QKeyEvent *event);
+    bool Text2_KeyDown(QKeyEvent *event);
 
     // Folder browser: app/browser.cpp
     void Drive1_Change();
@@ -29,6 +34,9 @@ public:
     void Dir1_MouseDown(const QPoint &globalPos);
     void File1_MouseUp(const QPoint &globalPos);
     void Label1_MouseUp(const QPoint &globalPos);
+    bool Dir1_KeyDown(QKeyEvent *event);
+    bool File1_KeyDown(QKeyEvent *event);
+    bool Label1_KeyDown(QKeyEvent *event);
     void Label11_Click();
     void Command12_Click();
     void Command13_Click();
@@ -50,13 +58,11 @@ public:
     void list1sen();
     void Command7_Click();
     void List1_MouseUp(const QPoint &globalPos);
+    bool List1_KeyDown(QKeyEvent *event);
     void list1del_Click();
     void zenclr_Click();
 
     // Arranging the photo list: album/arrangelist.cpp
-    // Alt+Up/Down move the selected entry, Ctrl+Z and Ctrl+Shift+Z undo and
-    // redo; false for any other key.
-    bool List1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     // The entry at from dragged to just before the entry at insertAt.
     void List1_DragDrop(int from, int insertAt);
     // Files dropped from a file manager, by full path.
@@ -74,6 +80,10 @@ public:
     // Project files: project/projectio.cpp
     void fsave_Click();
     void fload_Click();
+    // The whole of a load but the dialog: the file at path replaces the
+    // album, with every message ファイル読込 shows. A file that is no project
+    // file leaves the album as it was; returns whether the album was loaded.
+    bool loadProject(const QString &path);
 
     // File tools: fileops/filetools.cpp
     void Command9_Click();
@@ -112,6 +122,9 @@ private:
     // Changes the photo list by edit, the selection staying on its entry,
     // and keeps the step for undo; perform leaves the history alone.
     void arrange(const history::Edit &edit);
+    // Alt+Up/Down move the selected entry, Ctrl+Z and Ctrl+Shift+Z undo and
+    // redo: List1_KeyDown asks here first. False for any other key.
+    bool arrangeByKey(const QKeyEvent *event);
     void perform(const history::Edit &edit);
     // Performs an undone or redone step.
     void replay(const std::optional<history::Edit> &edit);

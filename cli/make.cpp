@@ -1,5 +1,6 @@
 #include "cli/make.h"
 
+#include "album/photocheck.h"
 #include "html/engine.h"
 #include "project/projectfile.h"
 #include "textio/textfile.h"
@@ -21,6 +22,8 @@ Reply make(const MakeArgs &args)
     projectfile::apply(loaded, album);
     for (const QString &notice : projectfile::notices(loaded))
         say(notice);
+    if (const QStringList missing = photocheck::missing(album.entries, args.outDir); !missing.isEmpty())
+        say(photocheck::message(missing));
     say(projectfile::loadedNotice);
     if (args.split)
         album.split = 1;
@@ -34,6 +37,8 @@ Reply make(const MakeArgs &args)
     const engine::Report report = engine::generate(album, args.outDir);
     for (const QString &page : report.written)
         reply.out += page + u'\n';
+    if (!report.missing.isEmpty())
+        say(photocheck::message(report.missing));
     for (const QString &refusal : report.refusals)
         say(refusal);
     if (!report.failed.empty())

@@ -1,5 +1,6 @@
 #include "html/engine.h"
 
+#include "album/photocheck.h"
 #include "fileops/fsname.h"
 #include "html/page.h"
 #include "html/split.h"
@@ -46,6 +47,7 @@ Report generate(
 {
     Report report;
     report.album = album;
+    report.missing = photocheck::missing(album.entries, folder);
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
     QStringList names;
     for (const split::Page &p : pages)

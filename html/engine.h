@@ -29,6 +29,7 @@ struct Report
     QStringList refusals; // why a page was not attempted, in page order
     std::vector<Failure> failed; // pages that could not be written
     album::Album album; // the album with the defaults the pages gave a blank title or width
+    QStringList missing; // the listed photos that are not in the folder; their pages are written all the same
     bool cancelled = false; // the run stopped before its last page
 };
 

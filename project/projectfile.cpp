@@ -4,6 +4,7 @@
 #include "textio/codepoints.h"
 #include "textio/cp932.h"
 #include "textio/spaces.h"
+#include "textio/textfile.h"
 
 namespace projectfile {
 namespace {
@@ -162,11 +163,12 @@ Loaded parse(QByteArrayView bytes)
 {
     const bool tooLarge = bytes.size() > maxBytes;
     if (tooLarge) {
-        // Cut at a line break: CR never occurs inside a CP932 character.
+        // Cut at a line break: neither CR nor LF occurs inside a CP932 or a
+        // UTF-8 character.
         bytes = bytes.first(maxBytes);
-        bytes = bytes.first(bytes.lastIndexOf('\r') + 1);
+        bytes = bytes.first(qMax(bytes.lastIndexOf('\r'), bytes.lastIndexOf('\n')) + 1);
     }
-    Loaded out = read(cp932::splitLines(cp932::decode(bytes)));
+    Loaded out = read(cp932::splitLines(textfile::decode(bytes)));
     out.tooLarge = tooLarge;
     return out;
 }

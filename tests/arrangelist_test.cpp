@@ -315,8 +315,11 @@ TEST(ArrangeUndo, RegisteringOrLoadingStartsANewHistory)
         },
         [](Arranged &a) { a.w->Command8_Click(); },
         [](Arranged &a) { a.w->Dir1->changeTo(a.box.folder(QStringLiteral("other"))); },
+        // A project listing the very photos shown, in the order they now have.
         [](Arranged &a) {
-            testkit::writeFile(a.dir + QStringLiteral("/album.txt"), "no album");
+            testkit::writeFile(a.dir + QStringLiteral("/album.txt"),
+                               "kamerio,,0,,,0\r\nopt1\r\n\r\nindex.html\r\n"
+                               + a.entries().join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
             a.modals.onFileDialog(testkit::pick(a.dir + QStringLiteral("/album.txt")));
             a.w->fload_Click();
         },

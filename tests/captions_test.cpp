@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -50,9 +51,13 @@ TEST(CaptionKeyboard, EnterAloneCaptionsTheWholeList)
 {
     AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")});
     testkit::Modals modals;
-    a.clickEntry(0);
-    ASSERT_EQ(a.selected(), 0);
+    // Tabbing in marks the first entry without selecting it; the first arrow
+    // selects it rather than moving past it.
+    a.w->Command5->setFocus();
+    a.key(Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), a.w->List1);
+    a.key(Qt::Key_Down);
+    ASSERT_EQ(a.selected(), 0);
     a.key(Qt::Key_Return);
     EXPECT_EQ(a.selected(), 0);
     const QStringList typed = {QStringLiteral("first"), QStringLiteral("two, with comma"), QStringLiteral("a<br>b")};
@@ -70,6 +75,10 @@ TEST(CaptionKeyboard, EnterAloneCaptionsTheWholeList)
     EXPECT_EQ(a.entries(), QStringList({"p1.jpg,first", "p2.jpg,two, with comma", "p3.jpg,a<br>b"}));
     EXPECT_EQ(QApplication::focusWidget(), a.w->Text1);
     EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
+    // Back in the list with nothing selected, the first arrow starts at the top again.
+    QTest::keyClick(a.w->Text1, Qt::Key_Tab, Qt::ShiftModifier);
+    a.key(Qt::Key_Up);
+    EXPECT_EQ(a.selected(), 0);
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
@@ -177,42 +186,74 @@ TEST(CaptionScratch, OtherSelectionsAndThePopUpDiscardTyping)
     modals.choose(QStringLiteral("list1can"));
     a.rightClickList();
     EXPECT_EQ(a.caption(), QStringLiteral("one"));
+
+    // So does the pop-up opened from the keyboard.
+    for (const auto &[key, held] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+        a.w->Text1->setPlainText(QStringLiteral("typed"));
+        a.w->List1->setFocus();
+        QTest::keyClick(a.w->List1, key, held);
+        EXPECT_EQ(a.caption(), QStringLiteral("one"));
+    }
+    EXPECT_EQ(modals.menusOpened, QStringList({"listrclk", "listrclk", "listrclk", "listrclk"}));
     EXPECT_EQ(a.entries(), QStringList({"p1.jpg,one", "p2.jpg"}));
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
+TEST(CaptionKeyboard, TabLeavesTheCaptionBoxAndNeverEntersACaption)
+{
+    AlbumWindow a({QStringLiteral("p1.jpg")});
+    a.w->Text1->setFocus();
+    a.type(QStringLiteral("ab"));
+    a.key(Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), a.w->Text1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), a.w->Text1);
+    QApplication::clipboard()->setText(QStringLiteral("x\ty\t"));
+    QTest::keyClick(a.w->Text1, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(a.caption(), QStringLiteral("abx y "));
+}
+
 TEST(ListEditing, DeleteRemovesTheSelectedEntryAndShowsTheNext)
 {
-    AlbumWindow a({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
-    testkit::Modals modals;
-    a.w->List1->item(3)->setText(QStringLiteral("p4.jpg,four"));
-    a.w->List1->setCurrentRow(2);
-    modals.choose(QStringLiteral("list1del"));
-    a.rightClickList();
-    EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four", "p5.jpg"}));
-    EXPECT_EQ(a.selected(), 2);
-    EXPECT_EQ(a.caption(), QStringLiteral("four"));
-    EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/p4.jpg"));
-    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("4"));
+    // The pop-up's item and the Delete key do the same.
+    for (const bool byKey : {false, true}) {
+        AlbumWindow a({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
+        testkit::Modals modals;
+        const auto remove = [&] {
+            if (byKey) {
+                a.w->List1->setFocus();
+                a.key(Qt::Key_Delete);
+            } else {
+                modals.choose(QStringLiteral("list1del"));
+                a.rightClickList();
+            }
+        };
+        a.w->List1->item(3)->setText(QStringLiteral("p4.jpg,four"));
+        a.w->List1->setCurrentRow(2);
+        remove();
+        EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four", "p5.jpg"}));
+        EXPECT_EQ(a.selected(), 2);
+        EXPECT_EQ(a.caption(), QStringLiteral("four"));
+        EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/p4.jpg"));
+        EXPECT_EQ(a.w->Label11->text(), QStringLiteral("4"));
 
-    a.w->List1->setCurrentRow(3);
-    modals.choose(QStringLiteral("list1del"));
-    a.rightClickList();
-    EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four"}));
-    EXPECT_EQ(a.selected(), -1);
-    EXPECT_EQ(a.caption(), QString());
-    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
+        a.w->List1->setCurrentRow(3);
+        remove();
+        EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four"}));
+        EXPECT_EQ(a.selected(), -1);
+        EXPECT_EQ(a.caption(), QString());
+        EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
 
-    modals.choose(QStringLiteral("list1del"));
-    a.rightClickList();
-    EXPECT_EQ(a.entries(), QStringList({"p2.jpg", "p4.jpg,four"}));
-    EXPECT_EQ(a.selected(), 0);
-    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("2"));
+        remove();
+        EXPECT_EQ(a.entries(), QStringList({"p2.jpg", "p4.jpg,four"}));
+        EXPECT_EQ(a.selected(), 0);
+        EXPECT_EQ(a.w->Label11->text(), QStringLiteral("2"));
 
-    a.w->zenclr_Click();
-    a.w->list1del_Click();
-    EXPECT_TRUE(a.entries().isEmpty());
-    EXPECT_TRUE(modals.shown.isEmpty());
+        a.w->zenclr_Click();
+        a.w->list1del_Click();
+        EXPECT_TRUE(a.entries().isEmpty());
+        EXPECT_TRUE(modals.shown.isEmpty());
+    }
 }
 
 TEST(ListEditing, ClearAllEmptiesListCaptionAndPreview)

@@ -4,6 +4,7 @@
 #include "testkit.h"
 
 #include "app/main1.h"
+#include "album/photoentry.h"
 #include "app/panes.h"
 #include "cli/make.h"
 #include "project/projectfile.h"
@@ -123,6 +124,8 @@ TEST(MakeCommand, RunsWithNoDisplay)
     testkit::Sandbox box;
     const QString folder = box.folder(QStringLiteral("photos"));
     testkit::writeFile(folder + QStringLiteral("/album.txt"), project(QStringLiteral("index.html"), photos(21)));
+    for (const QString &entry : photos(21))
+        box.touch(folder, {photoentry::fileName(entry)});
     QProcess run;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})

@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 
 #include <sys/mount.h>
 
@@ -116,6 +117,10 @@ void Modals::handle(QWidget *w)
         for (QAbstractButton *b : box->buttons())
             s.buttons.append(b->text());
         shown.append(s);
+        if (enter_ && answers_.empty()) {
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+            return;
+        }
         QMessageBox::StandardButton want = QMessageBox::NoButton;
         if (!answers_.empty()) {
             want = answers_.front();

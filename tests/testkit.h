@@ -73,6 +73,9 @@ public:
     void onFileDialog(std::function<void(QFileDialog *)> handler) { dialogs_.push_back(std::move(handler)); }
     // Chooses the pop-up item of that object name next time a menu opens.
     void choose(const QString &actionName) { choices_.push_back(actionName); }
+    // Message boxes without a queued answer are answered with Enter, as a
+    // user on the keyboard does, rather than by a click on OK or Yes.
+    void answerWithEnter() { enter_ = true; }
     QList<Shown> shown;
     QStringList texts() const;
     QStringList menusOpened;
@@ -82,6 +85,7 @@ private:
     void handle(QWidget *w);
     QTimer timer_;
     bool pending_ = false;
+    bool enter_ = false;
     std::deque<QMessageBox::StandardButton> answers_;
     std::deque<std::function<void(QFileDialog *)>> dialogs_;
     std::deque<QString> choices_;

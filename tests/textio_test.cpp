@@ -60,11 +60,11 @@ TEST(Cp932, DecodeNeverFailsOnBadBytes)
     EXPECT_EQ(cp932::decode(QByteArray("a\0b", 3)), QString::fromUtf16(u"a\0b", 3));
 }
 
-TEST(Cp932, LinesEndAtCrLfOrLoneCr)
+TEST(Cp932, LinesEndAtCrLfLoneCrOrLoneLf)
 {
     EXPECT_EQ(cp932::encodeLines({"a", "", "b"}, cp932::Unmappable::CharRef), QByteArray("a\r\n\r\nb\r\n"));
     EXPECT_EQ(cp932::splitLines(QStringLiteral("a\r\nb\rc\r\n\r\nd")), QStringList({"a", "b", "c", "", "d"}));
-    EXPECT_EQ(cp932::splitLines(QStringLiteral("a\nb\r\n")), QStringList({"a\nb"}));
+    EXPECT_EQ(cp932::splitLines(QStringLiteral("a\nb\r\n\nc\n")), QStringList({"a", "b", "", "c"}));
     EXPECT_TRUE(cp932::splitLines(QString()).isEmpty());
 }
 
@@ -79,6 +79,27 @@ TEST(CodePoints, APairIsOneCharacterAndAStraySurrogateStandsAlone)
     EXPECT_EQ(codepoints::left(text, 2), QString::fromUtf16(u"a😀"));
     EXPECT_EQ(codepoints::left(text, 9), text);
     EXPECT_EQ(codepoints::charRef(U'😀'), QByteArray("&#128512;"));
+}
+
+TEST(TextFile, DecodesUtf8FromEditorsAndCp932FromEverythingElse)
+{
+    const std::pair<QByteArray, QString> cases[] = {
+        {"\xEF\xBB\xBFkamerio,\xE5\x86\x99\xE7\x9C\x9F", QStringLiteral("kamerio,写真")},
+        {"\xE5\x86\x99\xE7\x9C\x9F", QStringLiteral("写真")},
+        {"caf\xC3\xA9", QStringLiteral("café")},
+        {"\xEF\xBB\xBF", QString()},
+        // A byte-order mark says UTF-8 even before a byte that is not.
+        {"\xEF\xBB\xBF\x8e", QStringLiteral("\uFFFD")},
+        {"\x8e\xca\x90\x5e", QStringLiteral("写真")},
+        {"plain ascii", QStringLiteral("plain ascii")},
+        {"\xB6\xD2", QStringLiteral("ｶﾒ")},
+        // UTF-8 cut off in the middle of a character is not UTF-8.
+        {"a\xE5\x86", QStringLiteral("a蜀")},
+        // The rare CP932 text that is valid UTF-8: half-width ﾐｶ.
+        {"\xD0\xB6", QStringLiteral("\u0436")},
+    };
+    for (const auto &[bytes, text] : cases)
+        EXPECT_EQ(textfile::decode(bytes), text) << bytes.toHex().toStdString();
 }
 
 TEST(TextFile, SaveReplacesWholeFileKeepingItsPermissionsAndNeverWritesThroughALink)

@@ -202,10 +202,10 @@ QStringList splitLines(const QString &text)
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        if (text[i] != u'\r')
+        if (text[i] != u'\r' && text[i] != u'\n')
             continue;
         lines.append(text.mid(start, i - start));
-        if (i + 1 < n && text[i + 1] == u'\n')
+        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }

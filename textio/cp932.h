@@ -33,8 +33,9 @@ QString decode(QByteArrayView bytes);
 // Joins lines, each followed by CR LF, as one CP932 text.
 QByteArray encodeLines(const QStringList &lines, Unmappable mode, QString *missing = nullptr);
 
-// Splits a text into lines: CR LF and CR alone end a line, the terminator is
-// not part of the line, and a last line without a terminator still counts.
+// Splits a text into lines: CR LF, CR alone and LF alone end a line, the
+// terminator is not part of the line, and a last line without a terminator
+// still counts.
 QStringList splitLines(const QString &text);
 
 } // namespace cp932

@@ -1,10 +1,13 @@
 #include "textio/textfile.h"
 
+#include "textio/cp932.h"
 #include "textio/diskfile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace textfile {
@@ -29,6 +32,20 @@ std::optional<QByteArray> load(const QString &path, qint64 maxBytes)
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return data;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    const QByteArrayView bom("\xEF\xBB\xBF");
+    if (bytes.startsWith(bom))
+        return QString::fromUtf8(bytes.sliced(bom.size()));
+    if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) > 0x7F; })) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(bytes);
+        if (!utf8.hasError())
+            return text;
+    }
+    return cp932::decode(bytes);
 }
 
 } // namespace textfile
