@@ -12,6 +12,9 @@ struct Overloaded : F...
 {
     using F::operator()...;
 };
+// Spelt out for compilers that do not deduce an aggregate's arguments yet.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // What a step costs to keep, in entries.
 qsizetype weight(const Edit &edit)

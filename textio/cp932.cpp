@@ -140,7 +140,9 @@ void append(QByteArray &out, QStringView text, Unmappable mode, QString *missing
             memcpy(p + at, ref.constData(), size_t(ref.size()));
             at += ref.size();
         } else if (missing) {
-            const QString ch = QString::fromUcs4(&c.value, 1);
+            // The character's own units: QString::fromUcs4 would take a
+            // U+FEFF for a byte-order mark and drop it.
+            const QStringView ch = text.mid(i - c.size, c.size);
             if (!missing->contains(ch))
                 *missing += ch;
         }
