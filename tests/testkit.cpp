@@ -21,8 +21,10 @@
 
 namespace testkit {
 
-Sandbox::Sandbox() : oldCwd_(QDir::currentPath()), oldConfig_(qgetenv("XDG_CONFIG_HOME"))
+Sandbox::Sandbox()
+    : oldCwd_(QDir::currentPath()), oldConfig_(qgetenv("XDG_CONFIG_HOME")), oldState_(qgetenv("XDG_STATE_HOME"))
 {
+    qputenv("XDG_STATE_HOME", QFile::encodeName(folder(QStringLiteral("state"))));
     QDir().mkpath(dir_.path() + QStringLiteral("/config"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/config")));
     QDir::setCurrent(folder(QStringLiteral("work")));
@@ -32,6 +34,7 @@ Sandbox::~Sandbox()
 {
     QDir::setCurrent(oldCwd_);
     qputenv("XDG_CONFIG_HOME", oldConfig_);
+    qputenv("XDG_STATE_HOME", oldState_);
 }
 
 QString Sandbox::folder(const QString &name) const

@@ -35,7 +35,8 @@ class main1;
 
 namespace testkit {
 
-// A fresh settings store and a fresh working folder, removed afterwards.
+// A fresh settings store, state folder (the safety copy) and working
+// folder, removed afterwards.
 class Sandbox
 {
 public:
@@ -51,6 +52,7 @@ private:
     QTemporaryDir dir_;
     QString oldCwd_;
     QByteArray oldConfig_;
+    QByteArray oldState_;
 };
 
 struct Shown
