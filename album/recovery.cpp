@@ -31,6 +31,29 @@ bool hasCaptions(const QStringList &entries)
     return false;
 }
 
+namespace {
+
+// How much a state holds that could not be typed again in a moment: an
+// album never gives way to one that holds less.
+enum class Worth { Nothing, Photos, Captions };
+
+Worth worthOf(const QStringList &entries)
+{
+    return hasCaptions(entries) ? Worth::Captions : entries.isEmpty() ? Worth::Nothing : Worth::Photos;
+}
+
+// What the copy on disk holds, read once, on the writer's thread.
+Worth worthOnDisk()
+{
+    const std::optional<QByteArray> bytes = textfile::load(path(), projectfile::maxBytes + 1);
+    if (!bytes)
+        return Worth::Nothing;
+    const projectfile::Loaded f = projectfile::parse(*bytes);
+    return f.magicMatched ? worthOf(f.entries) : Worth::Nothing;
+}
+
+} // namespace
+
 // One write at a time, on a thread of its own; the bytes last written are
 // kept so that an unchanged album is not written again.
 struct Keeper::Writer
@@ -38,16 +61,7 @@ struct Keeper::Writer
     std::thread thread;
     std::mutex mutex;
     QByteArray written;
-    bool withCaptions = false;
-
-    Writer()
-    {
-        const std::optional<QByteArray> bytes = textfile::load(path(), projectfile::maxBytes + 1);
-        if (!bytes)
-            return;
-        const projectfile::Loaded f = projectfile::parse(*bytes);
-        withCaptions = f.magicMatched && hasCaptions(f.entries);
-    }
+    std::optional<Worth> onDisk;
 
     void join()
     {
@@ -65,8 +79,10 @@ struct Keeper::Writer
     bool write(const State &state)
     {
         const std::lock_guard lock(mutex);
-        const bool captions = hasCaptions(state.album.entries);
-        if (withCaptions && !captions)
+        const Worth worth = worthOf(state.album.entries);
+        if (!onDisk)
+            onDisk = worthOnDisk();
+        if (worth == Worth::Nothing || worth < *onDisk)
             return false;
         const QByteArray bytes = cp932::encodeLines(projectfile::write(state.folder, state.album),
                                                     cp932::Unmappable::Report);
@@ -76,7 +92,7 @@ struct Keeper::Writer
         if (!QDir().mkpath(QFileInfo(file).path()) || !textfile::save(file, bytes))
             return false;
         written = bytes;
-        withCaptions = captions;
+        onDisk = worth;
         return true;
     }
 };
@@ -103,6 +119,11 @@ void Keeper::changed()
 
 void Keeper::flush()
 {
+    if (!timer_.isActive()) {
+        // Nothing changed since the last write: wait for that one to end.
+        writer_->join();
+        return;
+    }
     timer_.stop();
     save(true);
 }

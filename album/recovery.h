@@ -30,8 +30,9 @@ struct State
 
 // Keeps the safety copy up to date. changed() costs the caller nothing but a
 // timer: the state is read once the delay has passed, and encoded and written
-// on a thread of its own, atomically. A state in which no entry has a caption
-// never replaces a copy that has captions.
+// on a thread of its own, atomically. An empty album is never kept, a list
+// never replaces one with captions when it has none, nor a list an empty
+// one: a cleared list or a one-click run leaves the work before it.
 class Keeper : public QObject
 {
     Q_OBJECT
@@ -41,7 +42,8 @@ public:
     ~Keeper() override;
 
     void changed();
-    // Writes the state now and waits for it: the program is about to end.
+    // Writes a change still waiting for its turn now, and waits for the
+    // write: the program is about to end, or the list to be replaced.
     void flush();
     bool exists() const;
 

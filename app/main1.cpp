@@ -35,6 +35,7 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
     connectPreview();
     connectHelp();
     Form_Load();
+    connectSafetyCopy();
     Dir1->setFocus();
 }
 
@@ -71,6 +72,7 @@ void main1::Form_Unload()
     fsname::setCurrentDir(Dir1->path());
     dirs::firstdirio(2, QStringLiteral("kamerio"));
     dirs::banio(2, checkValue(Check2));
+    safetyCopy_->flush();
     for (QWidget *w : {manual.data(), aboutBox.data()})
         if (w)
             w->close();
@@ -84,7 +86,9 @@ void main1::closeEvent(QCloseEvent *event)
 
 void main1::eexit_Click()
 {
-    // Ends the process without the close handling: nothing is stored.
+    // Ends the process without the close handling: no setting is stored,
+    // but the safety copy is brought up to date, as the album is not saved.
+    safetyCopy_->flush();
     QCoreApplication::exit(0);
 }
 

@@ -4,12 +4,15 @@
 #pragma once
 
 #include "album/history.h"
+#include "album/recovery.h"
 #include "app/ui_main1.h"
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPointer>
 
 #include <map>
+#include <memory>
 
 class QKeyEvent;
 
@@ -77,6 +80,9 @@ public:
     void Command10_Click();
     void Command11_Click();
 
+    // The safety copy of the album: album/safety.cpp
+    void frestore_Click();
+
     // Project files: project/projectio.cpp
     void fsave_Click();
     void fload_Click();
@@ -119,6 +125,10 @@ private:
     void connectFileTools();
     void connectPreview();
     void connectHelp();
+    void connectSafetyCopy();
+    // The album as the safety copy keeps it: a caption typed but not yet
+    // registered counts, so that it is not lost either.
+    recovery::State safetyState() const;
     // Changes the photo list by edit, the selection staying on its entry,
     // and keeps the step for undo; perform leaves the history alone.
     void arrange(const history::Edit &edit);
@@ -142,4 +152,7 @@ private:
     // change of the list starts it anew.
     history::History list1history_;
     bool arranging_ = false;
+    std::unique_ptr<recovery::Keeper> safetyCopy_;
+    // The entry of the photo list the caption box was last filled or typed for.
+    QPersistentModelIndex captionEntry_;
 };

@@ -278,6 +278,8 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     fsave = item(file, "fsave", QStringLiteral("ファイル保存"));
     fload = item(file, "fload", QStringLiteral("ファイル読込"));
     eexit = item(file, "eexit", QStringLiteral("終了"));
+    file->addSeparator();
+    frestore = item(file, "frestore", QStringLiteral("前回の作業を復元"));
     about = main1->menuBar()->addMenu(QStringLiteral("ソフト情報"));
     about->setObjectName(QStringLiteral("about"));
     easykotu = item(about, "easykotu", QStringLiteral("簡単入力のこつ"));

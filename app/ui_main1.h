@@ -43,7 +43,7 @@ public:
     QCheckBox *Check3, *Check2, *Check1, *Check4;
     QListWidget *List1, *List2, *List3;
     QMenu *file, *about, *listrclk, *r1clk, *dir1clk, *rclkkijyu;
-    QAction *fsave, *fload, *eexit, *easykotu, *syoukotu, *jyouhou, *list1del, *zenclr, *list1can, *file1rmusup,
+    QAction *fsave, *fload, *eexit, *frestore, *easykotu, *syoukotu, *jyouhou, *list1del, *zenclr, *list1can, *file1rmusup,
         *kousin, *dirnchg, *clpchgdir, *dir1clkn, *rclkdir;
     QAction *sortdate, *sortname;
 

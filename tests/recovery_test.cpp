@@ -34,6 +34,13 @@ const QStringList bare{QStringLiteral("a.jpg"), QStringLiteral("b.jpg,  ")};
 TEST(SafetyCopy, WrittenOnceTheDelayHasPassedOffTheCallersThread)
 {
     testkit::Sandbox box;
+    {
+        // An empty album is nothing to keep.
+        recovery::Keeper keeper([] { return state({}); });
+        keeper.changed();
+        keeper.flush();
+        EXPECT_FALSE(keeper.exists());
+    }
     recovery::State current = state(captioned);
     int reads = 0;
     recovery::Keeper keeper([&] { ++reads; return current; }, 50);
@@ -49,7 +56,7 @@ TEST(SafetyCopy, WrittenOnceTheDelayHasPassedOffTheCallersThread)
     EXPECT_TRUE(recovery::path().startsWith(box.path()));
 }
 
-TEST(SafetyCopy, AStateWithoutCaptionsNeverReplacesOneWithCaptions)
+TEST(SafetyCopy, AnAlbumNeverGivesWayToOneThatHoldsLess)
 {
     const struct
     {
@@ -58,8 +65,9 @@ TEST(SafetyCopy, AStateWithoutCaptionsNeverReplacesOneWithCaptions)
     } cases[] = {
         {captioned, bare, false},
         {captioned, {}, false},
-        {bare, {}, true},
+        {bare, {}, false},
         {bare, captioned, true},
+        {bare, {QStringLiteral("c.jpg")}, true},
         {captioned, {QStringLiteral("c.jpg,山")}, true},
     };
     for (const auto &c : cases) {
@@ -67,11 +75,13 @@ TEST(SafetyCopy, AStateWithoutCaptionsNeverReplacesOneWithCaptions)
         recovery::State current = state(c.before);
         {
             recovery::Keeper first([&] { return current; });
+            first.changed();
             first.flush();
         }
         // A keeper of a later run knows what the copy on disk holds.
         recovery::Keeper keeper([&] { return current; });
         current = state(c.after);
+        keeper.changed();
         keeper.flush();
         EXPECT_EQ(testkit::bytes(recovery::path()), bytesOf(state(c.replaced ? c.after : c.before)))
             << c.before.join(u'|').toStdString() << " -> " << c.after.join(u'|').toStdString();
@@ -85,6 +95,7 @@ TEST(SafetyCopy, TheRestoredFileReadsBackAsTheAlbum)
     s.album.title = QStringLiteral("夏\U0001F600");
     s.album.background = 4;
     recovery::Keeper keeper([&] { return s; });
+    keeper.changed();
     keeper.flush();
     const projectfile::Loaded f = projectfile::parse(testkit::bytes(recovery::path()));
     album::Album back;
