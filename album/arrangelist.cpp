@@ -236,13 +236,7 @@ void main1::connectArranging()
         if (!arranging_)
             list1history_.clear();
     };
-    const QAbstractItemModel *m = List1->model();
-    connect(m, &QAbstractItemModel::rowsInserted, this, forget);
-    connect(m, &QAbstractItemModel::rowsRemoved, this, forget);
-    connect(m, &QAbstractItemModel::rowsMoved, this, forget);
-    connect(m, &QAbstractItemModel::dataChanged, this, forget);
-    connect(m, &QAbstractItemModel::modelReset, this, forget);
-    connect(m, &QAbstractItemModel::layoutChanged, this, forget);
+    onItemsChanged(List1, this, forget);
 }
 
 bool main1::arrangeByKey(const QKeyEvent *event)

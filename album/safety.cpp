@@ -25,13 +25,7 @@ void main1::connectSafetyCopy()
     // starts the keeper's timer. The keeper is the receiver: while the
     // window takes itself apart, the keeper is gone before its controls.
     const auto changed = &recovery::Keeper::changed;
-    const QAbstractItemModel *m = List1->model();
-    connect(m, &QAbstractItemModel::rowsInserted, keeper, changed);
-    connect(m, &QAbstractItemModel::rowsRemoved, keeper, changed);
-    connect(m, &QAbstractItemModel::rowsMoved, keeper, changed);
-    connect(m, &QAbstractItemModel::dataChanged, keeper, changed);
-    connect(m, &QAbstractItemModel::modelReset, keeper, changed);
-    connect(m, &QAbstractItemModel::layoutChanged, keeper, changed);
+    onItemsChanged(List1, keeper, changed);
     connect(Text1, &QPlainTextEdit::textChanged, keeper, changed);
     // The entry the caption box is typed for. Kept at each change of the
     // box, since a list about to be emptied has already lost its selection.
@@ -48,7 +42,7 @@ void main1::connectSafetyCopy()
     connect(Dir1, &DirList::pathChanged, keeper, changed);
     // A list about to be replaced or emptied (全ﾌｧｲﾙ選択, 初心者用, 全リスト削除,
     // a load, a folder change) has its last typing kept first.
-    connect(m, &QAbstractItemModel::modelAboutToBeReset, keeper, &recovery::Keeper::flush);
+    connect(List1->model(), &QAbstractItemModel::modelAboutToBeReset, keeper, &recovery::Keeper::flush);
 }
 
 recovery::State main1::safetyState() const

@@ -24,6 +24,20 @@ QStringList itemTexts(const QListWidget *list);
 // The row of the selected item of a single-selection list, or -1.
 int selectedRow(const QListWidget *list);
 
+// Calls changed, in context, after every change of a list's items: rows
+// added, removed or moved, a text changed, the list cleared or reordered.
+template <class Context, class Changed>
+void onItemsChanged(const QListWidget *list, const Context *context, Changed changed)
+{
+    const QAbstractItemModel *m = list->model();
+    QObject::connect(m, &QAbstractItemModel::rowsInserted, context, changed);
+    QObject::connect(m, &QAbstractItemModel::rowsRemoved, context, changed);
+    QObject::connect(m, &QAbstractItemModel::rowsMoved, context, changed);
+    QObject::connect(m, &QAbstractItemModel::dataChanged, context, changed);
+    QObject::connect(m, &QAbstractItemModel::modelReset, context, changed);
+    QObject::connect(m, &QAbstractItemModel::layoutChanged, context, changed);
+}
+
 // A check box as a number: 0 unchecked, 1 checked, 2 grey. Setting any other
 // value is refused and changes nothing.
 int checkValue(const QCheckBox *box);
