@@ -10,7 +10,7 @@ mode=${1:-run}
 build=${KAMERIO_BUILD_DIR:-build}
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6)
+          libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6 qt6-translations-l10n xdg-utils)
 # The browser test opens written pages in Chromium; the preview benchmark
 # compares against djpeg; the case-only rename test mounts a FAT image;
 # the menu entry is checked with desktop-file-validate.

@@ -2,6 +2,7 @@
 
 #include "app/dirs.h"
 #include "app/panes.h"
+#include "app/translations.h"
 #include "fileops/fsname.h"
 #include "screens/appicon.h"
 
@@ -18,6 +19,7 @@
 
 main1::main1(QWidget *parent) : QMainWindow(parent)
 {
+    translations::load();
     setupUi(this);
     setWindowIcon(appicon::icon());
     // Enter never types into these fields; it moves on to what acts next.

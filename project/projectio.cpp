@@ -10,10 +10,28 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
+#include <QTreeView>
 
 namespace {
+
+// The size, type and date columns are as wide as what they show, and the
+// names get the rest of the width.
+void fitColumns(QTreeView *view)
+{
+    QHeaderView *header = view->header();
+    int others = 0;
+    for (int column = 0; column < header->count(); ++column) {
+        view->resizeColumnToContents(column);
+        if (column > 0)
+            others += header->sectionSize(column);
+    }
+    header->resizeSection(0, qMax(header->sectionSize(0), view->viewport()->width() - others));
+}
 
 // Qt's own dialog rather than the desktop's, so that it behaves the same
 // everywhere; no overwrite question and no suffix, as the commands expect.
@@ -28,6 +46,11 @@ QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder
     d.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     d.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
     d.setDirectory(folder);
+    // Wide enough for the names and every column beside them.
+    d.resize(QSize(860, 520).boundedTo(w.screen()->availableSize()));
+    if (auto *view = d.findChild<QTreeView *>(QStringLiteral("treeView")))
+        if (auto *model = qobject_cast<QFileSystemModel *>(view->model()))
+            QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] { fitColumns(view); });
     if (!name.isEmpty())
         d.selectFile(name);
     if (d.exec() != QDialog::Accepted)

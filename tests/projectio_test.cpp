@@ -12,6 +12,11 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -233,6 +238,38 @@ TEST(ProjectSave, EmptyListAndCancelWriteNothing)
     EXPECT_TRUE(m.texts().isEmpty());
     EXPECT_TRUE(controls(*w) == before);
     EXPECT_EQ(entries(*w), list);
+}
+
+TEST(ProjectSave, DialogSpeaksJapaneseAndShowsItsColumnsWhole)
+{
+    testkit::Sandbox box;
+    testkit::Modals m;
+    auto w = testkit::window();
+    box.touch(w->Dir1->path(), {QStringLiteral("album.txt")});
+    fillAlbum(*w);
+    QStringList texts;
+    bool whole = false;
+    m.onFileDialog([&](QFileDialog *d) {
+        for (const char *name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            texts.append(d->findChild<QLabel *>(QLatin1String(name))->text());
+        for (const QPushButton *b : d->findChildren<QPushButton *>())
+            texts.append(b->text());
+        auto *view = d->findChild<QTreeView *>(QStringLiteral("treeView"));
+        const QAbstractItemView *items = view;
+        whole = QTest::qWaitFor([&] {
+            int used = 0;
+            for (int column = 0; column < view->header()->count(); ++column) {
+                if (view->header()->sectionSize(column) < items->sizeHintForColumn(column))
+                    return false;
+                used += view->header()->sectionSize(column);
+            }
+            return view->model()->rowCount(view->rootIndex()) > 0 && used <= view->viewport()->width();
+        });
+        d->reject();
+    });
+    w->fsave->trigger();
+    EXPECT_EQ(texts, (QStringList{"アドレス:", "ファイル名(&N):", "ファイルの種類:", "保存", "キャンセル"}));
+    EXPECT_TRUE(whole);
 }
 
 TEST(ProjectSave, CharactersWithoutCp932Form)

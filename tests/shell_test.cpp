@@ -274,6 +274,24 @@ TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
     EXPECT_EQ(w->Dir1->path(), start);
 }
 
+TEST(Messages, QtsOwnTextsAreJapanese)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    testkit::Modals modals;
+    modals.answer(QMessageBox::No);
+    w->Command6->click();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}));
+    const std::unique_ptr<QMenu> menu(w->Text6->createStandardContextMenu());
+    QStringList items;
+    for (const QAction *a : menu->actions())
+        if (!a->isSeparator())
+            items.append(a->text().section(u'\t', 0, 0));
+    EXPECT_EQ(items, (QStringList{"元に戻す(&U)", "やり直す(&R)", "切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "削除",
+                                  "すべてを選択"}));
+}
+
 TEST(FolderBrowser, PopupMenusOpenFromTheirControlsAndRefreshThePanes)
 {
     testkit::Sandbox box;

@@ -136,7 +136,11 @@ void Modals::handle(QWidget *w)
         }
         auto handler = std::move(dialogs_.front());
         dialogs_.pop_front();
+        // A handler may wait for the dialog to settle: the dialog is its own
+        // until it returns.
+        pending_ = true;
         handler(dialog);
+        pending_ = false;
     }
 }
 
