@@ -2,10 +2,12 @@
 
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/opener.h"
 #include "app/panes.h"
 #include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
+#include "textio/excerpt.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStorageInfo>
 #include <QTest>
@@ -292,6 +295,29 @@ TEST(Messages, QtsOwnTextsAreJapanese)
                                   "すべてを選択"}));
 }
 
+TEST(Messages, EveryBoxFitsOnTheScreen)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    w->show();
+    const QRect screen = w->screen()->availableGeometry();
+    const QString path = QStringLiteral("/写真").repeated(20000);
+    const QStringList tooLong = {QStringLiteral("一行目\n").repeated(200), path, (path.left(300) + u'\n').repeated(40),
+                                 QStringLiteral("word ").repeated(5000)};
+    testkit::Modals modals;
+    for (const QString &text : tooLong)
+        messagebox::show(w.get(), text);
+    messagebox::show(w.get(), QStringLiteral("短い\nメッセージ"));
+    ASSERT_EQ(modals.shown.size(), tooLong.size() + 1);
+    for (const testkit::Shown &s : modals.shown) {
+        EXPECT_LE(s.size.height(), screen.height()) << s.text.size();
+        EXPECT_LE(s.size.width(), screen.width()) << s.text.size();
+    }
+    for (qsizetype i = 0; i < tooLong.size(); ++i)
+        EXPECT_TRUE(modals.shown[i].text.endsWith(u'…')) << i;
+    EXPECT_EQ(modals.shown.last().text, QStringLiteral("短い\nメッセージ"));
+}
+
 TEST(FolderBrowser, PopupMenusOpenFromTheirControlsAndRefreshThePanes)
 {
     testkit::Sandbox box;
@@ -366,6 +392,28 @@ TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
     dirs::clipchdir(*w);
     EXPECT_EQ(w->Dir1->path(), box.path());
     EXPECT_EQ(w->Label1->text(), box.path());
+}
+
+TEST(FolderBrowser, ClipboardMoveTakesATerminalCopyAndQuotesLittleOfALongText)
+{
+    testkit::Sandbox box;
+    const QString target = box.folder(QStringLiteral("photos/trip"));
+    auto w = testkit::window();
+    testkit::Modals modals;
+    for (const QString &copied : {target + u'\n', QStringLiteral("  ") + target + QStringLiteral(" \r\n"),
+                                  u'\t' + target}) {
+        ASSERT_TRUE(w->Dir1->changeTo(box.path()));
+        QGuiApplication::clipboard()->setText(copied);
+        dirs::clipchdir(*w);
+        EXPECT_EQ(w->Dir1->path(), target);
+        EXPECT_EQ(w->Label1->text(), target);
+    }
+    EXPECT_TRUE(modals.shown.isEmpty());
+
+    // An 80-line memo is quoted by the start of its first line.
+    QGuiApplication::clipboard()->setText(QString(150, u'メ') + QStringLiteral("\nline").repeated(80));
+    dirs::clipchdir(*w);
+    EXPECT_EQ(modals.texts(), QStringList{QString(100, u'メ') + QStringLiteral("… のﾃﾞｨﾚｸﾄﾘはありません")});
 }
 
 TEST(FolderBrowser, DesktopAndFileManagerButtons)
@@ -518,7 +566,25 @@ TEST(DirsLogic, ParentAndClipboardRules)
     EXPECT_FALSE(dirslogic::isNetworkPath(QStringLiteral("file:///x")));
     EXPECT_EQ(dirslogic::clipboardFolder(QStringLiteral("file:///a%20b")), QStringLiteral("/a b"));
     EXPECT_EQ(dirslogic::clipboardFolder(QStringLiteral("photos")), QString());
+    EXPECT_EQ(dirslogic::clipboardText(QStringLiteral(" \t/a b\r\n")), QStringLiteral("/a b"));
+    // An ideographic space is part of a name.
+    EXPECT_EQ(dirslogic::clipboardText(QStringLiteral("/写真\u3000\n")), QStringLiteral("/写真\u3000"));
     EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("2.5")), 2);
     EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("3.5")), 4);
     EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("1e1")), 10);
+}
+
+TEST(Excerpt, FirstLineCutShort)
+{
+    const struct { QString text; int length; QString expected; } cases[] = {
+        {QStringLiteral("short"), 100, QStringLiteral("short")},
+        {QStringLiteral("one\ntwo"), 100, QStringLiteral("one…")},
+        {QStringLiteral("one\r\ntwo"), 100, QStringLiteral("one…")},
+        {QStringLiteral("abcdef"), 4, QStringLiteral("abcd…")},
+        {QStringLiteral("abcd"), 4, QStringLiteral("abcd")},
+        {QStringLiteral("ab\U0001F600cd"), 3, QStringLiteral("ab\U0001F600…")},
+        {QString(), 4, QString()},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(excerpt::first(c.text, c.length), c.expected) << c.text.toStdString();
 }

@@ -112,7 +112,7 @@ void Modals::handle(QWidget *w)
         return;
     }
     if (auto *box = qobject_cast<QMessageBox *>(w)) {
-        Shown s{box->windowTitle(), box->text(), box->icon(), {}, box->textFormat()};
+        Shown s{box->windowTitle(), box->text(), box->icon(), {}, box->textFormat(), box->size()};
         for (QAbstractButton *b : box->buttons())
             s.buttons.append(b->text());
         shown.append(s);

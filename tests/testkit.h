@@ -60,6 +60,7 @@ struct Shown
     QMessageBox::Icon icon;
     QStringList buttons;
     Qt::TextFormat format;
+    QSize size;
 };
 
 // Watches for modal widgets while alive. Message boxes are recorded and
