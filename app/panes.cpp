@@ -72,18 +72,29 @@ bool setCheckValue(QCheckBox *box, int value)
     return true;
 }
 
+void fitCaption(QWidget *w, const QFont &base)
+{
+    QFont f = base;
+    w->setFont(f);
+    while (clipped(w) && f.pixelSize() > 9) {
+        f.setPixelSize(f.pixelSize() - 1);
+        w->setFont(f);
+    }
+    // Smaller still would not be read: the letters get narrower instead.
+    int stretch = f.stretch() == QFont::AnyStretch ? 100 : f.stretch();
+    while (clipped(w) && stretch > 50) {
+        stretch -= 5;
+        f.setStretch(stretch);
+        w->setFont(f);
+    }
+}
+
 void fitCaptions(QWidget *root)
 {
     const QList<QWidget *> widgets = root->findChildren<QWidget *>();
-    for (QWidget *w : widgets) {
-        if (!qobject_cast<QLabel *>(w) && !qobject_cast<QAbstractButton *>(w))
-            continue;
-        QFont f = w->font();
-        while (clipped(w) && f.pixelSize() > 9) {
-            f.setPixelSize(f.pixelSize() - 1);
-            w->setFont(f);
-        }
-    }
+    for (QWidget *w : widgets)
+        if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w))
+            fitCaption(w, w->font());
 }
 
 DirList::DirList(QWidget *parent) : QListWidget(parent)
@@ -185,6 +196,24 @@ void FileList::mouseReleaseEvent(QMouseEvent *event)
     // A button released after the mouse left the pane is no request for its menu.
     if (event->button() == Qt::RightButton && viewport()->rect().contains(event->position().toPoint()))
         emit rightReleased(event->globalPosition().toPoint());
+}
+
+void DriveList::showPopup()
+{
+    emit volumesWanted();
+    QComboBox::showPopup();
+}
+
+void DriveList::keyPressEvent(QKeyEvent *event)
+{
+    emit volumesWanted();
+    QComboBox::keyPressEvent(event);
+}
+
+void DriveList::wheelEvent(QWheelEvent *event)
+{
+    emit volumesWanted();
+    QComboBox::wheelEvent(event);
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)

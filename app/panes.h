@@ -33,8 +33,11 @@ W *placed(QWidget *parent, const char *name, int left, int top, int width, int h
     return w;
 }
 
-// Shrinks the font of every label, button and check box under root whose
-// caption would otherwise be clipped by the fixed place it stands in.
+// Gives w the font base, made smaller, then narrower, as far as its caption
+// needs to fit the fixed place it stands in.
+void fitCaption(QWidget *w, const QFont &base);
+
+// Fits the caption of every label, button and check box under root.
 void fitCaptions(QWidget *root);
 
 // Directory list: the ancestors of the current folder, then its sub-folders.
@@ -83,6 +86,24 @@ protected:
 
 private:
     QString path_;
+};
+
+// Drive list: asks for its volumes afresh whenever the user is about to
+// choose among them (the list opens, a key or the wheel moves the choice),
+// since a card or disk may have come or gone since they were last read.
+class DriveList : public QComboBox
+{
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void volumesWanted();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 };
 
 // A label that reports mouse releases and double-clicks.

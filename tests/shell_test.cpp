@@ -260,6 +260,8 @@ TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
 {
     testkit::Sandbox box;
     auto w = testkit::window();
+    w->Drive1->showPopup();
+    w->Drive1->hidePopup();
     const QString home = w->Drive1->currentData().toString();
     int other = -1;
     for (int i = 0; i < w->Drive1->count(); ++i)
@@ -275,6 +277,55 @@ TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
     EXPECT_EQ(fsname::currentDir(), w->Dir1->path());
     w->Drive1->setCurrentIndex(w->Drive1->findData(home));
     EXPECT_EQ(w->Dir1->path(), start);
+}
+
+TEST(FolderBrowser, DriveListIsReadWhenItOpensAndAVolumeGoneSinceLeavesThePanes)
+{
+    testkit::Sandbox box;
+    const QString card = box.folder(QStringLiteral("card"));
+    auto w = testkit::window();
+    int at = -1;
+    {
+        testkit::Tmpfs fs(card, "size=1m");
+        if (!fs.mounted())
+            GTEST_SKIP() << fs.why();
+        EXPECT_EQ(w->Drive1->findData(card), -1);
+        w->Drive1->showPopup();
+        w->Drive1->hidePopup();
+        at = w->Drive1->findData(card);
+        ASSERT_GE(at, 0);
+    }
+    const QString start = w->Dir1->path();
+    const QVariant home = w->Drive1->currentData();
+    w->List1->addItem(QStringLiteral("a.jpg"));
+    testkit::Modals modals;
+    w->Drive1->setCurrentIndex(at);
+    EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("ドライブ %1 を読み込めません。").arg(card)});
+    EXPECT_EQ(w->Dir1->path(), start);
+    EXPECT_EQ(w->Label1->text(), start);
+    EXPECT_EQ(w->List1->count(), 1);
+    EXPECT_EQ(w->Drive1->currentData(), home);
+}
+
+TEST(FolderBrowser, PhotoCountShowsEveryCountWhole)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    const QRect place = w->Label11->geometry();
+    for (int n : {32767, 10000, 999, 7}) {
+        {
+            const QSignalBlocker quiet(w->List1);
+            w->List1->clear();
+            w->List1->addItems(QStringList(n, QStringLiteral("p.jpg")));
+        }
+        w->Label11_Click();
+        EXPECT_EQ(w->Label11->text(), QString::number(n));
+        EXPECT_LE(w->Label11->fontMetrics().horizontalAdvance(w->Label11->text()), w->Label11->contentsRect().width())
+            << n;
+        EXPECT_EQ(w->Label11->geometry(), place);
+    }
+    // A short count gets the window's letters back.
+    EXPECT_EQ(w->Label11->font(), w->Label11->parentWidget()->font());
 }
 
 TEST(Messages, QtsOwnTextsAreJapanese)
