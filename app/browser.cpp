@@ -7,6 +7,7 @@
 #include "app/panes.h"
 #include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
+#include "fileops/safefile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,6 +16,8 @@
 #include <QMenu>
 #include <QStorageInfo>
 #include <QUrl>
+
+#include <cerrno>
 
 namespace {
 
@@ -56,6 +59,18 @@ bool mounted(const QString &root)
     return volume.isValid() && volume.isReady() && volume.rootPath() == root;
 }
 
+// Why a folder could not be entered (an errno value), in the program's words.
+QString notEntered(const QString &folder, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("フォルダ %1 はありません。").arg(folder);
+    case EACCES:
+    case EPERM: return QStringLiteral("フォルダ %1 を開く権限がありません。").arg(folder);
+    default: return QStringLiteral("フォルダ %1 を開けません（%2）。").arg(folder, safefile::reason(error));
+    }
+}
+
 } // namespace
 
 void main1::connectBrowser()
@@ -64,6 +79,8 @@ void main1::connectBrowser()
     connect(Drive1, &DriveList::volumesWanted, this, &main1::readDrives);
     connect(Dir1, &DirList::pathChanged, this, &main1::Dir1_Change);
     connect(Dir1, &DirList::rightPressed, this, &main1::Dir1_MouseDown);
+    connect(Dir1, &DirList::refused, this,
+        [this](const QString &folder, int error) { messagebox::show(this, notEntered(folder, error)); });
     connect(File1, &FileList::rightReleased, this, &main1::File1_MouseUp);
     connect(Label1, &ClickLabel::released, this, [this](Qt::MouseButton, const QPoint &pos) { Label1_MouseUp(pos); });
     connect(Label11, &ClickLabel::released, this, [this](Qt::MouseButton button) {
@@ -195,7 +212,19 @@ void main1::Command13_Click()
 
 void main1::kousin_Click()
 {
-    Dir1->refresh();
+    const QString shown = Dir1->path();
+    int error = 0;
+    if (Dir1->changeTo(shown, &error))
+        return;
+    // The folder went away meanwhile: the nearest parent that is still there.
+    QString parent = shown;
+    do
+        parent = dirs::parentdir(parent);
+    while (!Dir1->changeTo(parent) && parent.size() > 1);
+    QString text = notEntered(shown, error);
+    if (Dir1->path() != shown)
+        text += QStringLiteral("\n%1 に移りました。").arg(Dir1->path());
+    messagebox::show(this, text);
 }
 
 void main1::file1rmusup_Click()

@@ -10,18 +10,23 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 
-// A folder counts as readable when it can be opened for listing.
-bool canList(const QString &path)
+// Why a folder cannot be entered (an errno value), or 0. It must be
+// readable, to list it, and searchable, to reach its files: opening its "."
+// for reading asks both at once.
+int enterError(const QString &path)
 {
-    DIR *d = opendir(fsname::encode(path).constData());
-    if (!d)
-        return false;
-    closedir(d);
-    return true;
+    const int fd = ::open((fsname::encode(path) + "/.").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
 }
 
 QString cleanAbsolute(const QString &path)
@@ -101,17 +106,23 @@ DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        changeTo(item->data(Qt::UserRole).toString());
+        const QString target = item->data(Qt::UserRole).toString();
+        int error = 0;
+        if (!changeTo(target, &error))
+            emit refused(target, error);
     });
 }
 
-bool DirList::changeTo(const QString &path)
+bool DirList::changeTo(const QString &path, int *error)
 {
     if (path.isEmpty())
         return false;
     const QString p = cleanAbsolute(path);
-    if (!canList(p))
+    if (const int e = enterError(p); e != 0) {
+        if (error)
+            *error = e;
         return false;
+    }
     const bool changed = p != path_;
     path_ = p;
     refresh();

@@ -51,14 +51,17 @@ public:
     explicit DirList(QWidget *parent = nullptr);
     QString path() const { return path_; }
     void setPath(const QString &path) { changeTo(path); }
-    // Moves to path; false (and no change) when it cannot be read.
-    bool changeTo(const QString &path);
+    // Moves to path; false (and no change) when it cannot be entered, with
+    // the reason (an errno value) in *error.
+    bool changeTo(const QString &path, int *error = nullptr);
     // Re-reads the sub-folders from disk.
     void refresh();
 
 signals:
     void pathChanged(const QString &path);
     void rightPressed(const QPoint &globalPos);
+    // A folder the user opened could not be entered; the pane stayed.
+    void refused(const QString &path, int error);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -56,6 +56,8 @@ void doubleClickFolder(main1 &w, const QString &name)
     const auto items = w.Dir1->findItems(name, Qt::MatchEndsWith);
     ASSERT_FALSE(items.isEmpty()) << name.toStdString();
     const QRect r = w.Dir1->visualItemRect(items.first());
+    // A double-click is a click and a second press soon after.
+    QTest::mouseClick(w.Dir1->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(w.Dir1->viewport(), Qt::LeftButton, {}, r.center());
 }
 
@@ -254,6 +256,54 @@ TEST(FolderBrowser, EveryDirectoryChangeKeepsPanesLabelAndCurrentFolderInStep)
     const QString tagged = box.folder(QStringLiteral("<i>写真"));
     ASSERT_TRUE(w->Dir1->changeTo(tagged));
     EXPECT_GE(w->Label1->sizeHint().width(), w->Label1->fontMetrics().horizontalAdvance(tagged));
+}
+
+TEST(FolderBrowser, AFolderThatCannotBeEnteredIsRefusedByName)
+{
+    testkit::Sandbox box;
+    const QString here = QDir::currentPath();
+    const struct { const char *name; QFile::Permissions mode; const char *message; } cases[] = {
+        {"見られない", QFile::WriteOwner | QFile::ExeOwner, "フォルダ %1 を開く権限がありません。"},
+        {"入れない", QFile::ReadOwner | QFile::WriteOwner, "フォルダ %1 を開く権限がありません。"},
+    };
+    QStringList expected;
+    for (const auto &c : cases) {
+        const QString folder = box.folder(QStringLiteral("work/") + QString::fromUtf8(c.name));
+        ASSERT_TRUE(QFile::setPermissions(folder, c.mode));
+        expected.append(QString::fromUtf8(c.message).arg(folder));
+    }
+    auto w = testkit::window();
+    w->List1->addItem(QStringLiteral("a.jpg"));
+    testkit::AsUser user;
+    if (!user.active())
+        GTEST_SKIP() << user.why();
+    testkit::Modals modals;
+    for (const auto &c : cases) {
+        doubleClickFolder(*w, QString::fromUtf8(c.name));
+        EXPECT_EQ(w->Dir1->path(), here) << c.name;
+        EXPECT_EQ(w->File1->path(), here);
+        EXPECT_EQ(w->Label1->text(), here);
+        EXPECT_EQ(fsname::currentDir(), here);
+        EXPECT_EQ(w->List1->count(), 1);
+    }
+    EXPECT_EQ(modals.texts(), expected);
+}
+
+TEST(FolderBrowser, RefreshingAFolderDeletedMeanwhileMovesToItsNearestParent)
+{
+    testkit::Sandbox box;
+    const QString work = QDir::currentPath();
+    const QString deep = box.folder(QStringLiteral("work/a/b/c"));
+    auto w = testkit::window();
+    ASSERT_TRUE(w->Dir1->changeTo(deep));
+    ASSERT_TRUE(QDir(work + QStringLiteral("/a")).removeRecursively());
+    testkit::Modals modals;
+    w->kousin->trigger();
+    EXPECT_EQ(w->Dir1->path(), work);
+    EXPECT_EQ(w->File1->path(), work);
+    EXPECT_EQ(w->Label1->text(), work);
+    EXPECT_EQ(fsname::currentDir(), work);
+    EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("フォルダ %1 はありません。\n%2 に移りました。").arg(deep, work)});
 }
 
 TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
