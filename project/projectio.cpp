@@ -58,6 +58,15 @@ QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder
     return d.selectedFiles().value(0);
 }
 
+// The first few items joined by separator, and how many more there are.
+QString firstFew(const QStringList &items, int most, QChar separator, const QString &more)
+{
+    QString text = items.first(qMin(items.size(), qsizetype(most))).join(separator);
+    if (items.size() > most)
+        text += separator + more.arg(items.size() - most);
+    return text;
+}
+
 // Each character once, with its code, so that one the font cannot draw can
 // still be found.
 QString described(const QString &chars)
@@ -66,7 +75,20 @@ QString described(const QString &chars)
     for (char32_t c : chars.toUcs4())
         out.append(QStringLiteral("「%1」(U+%2)")
                        .arg(QString::fromUcs4(&c, 1), QString::number(quint32(c), 16).toUpper().rightJustified(4, u'0')));
-    return out.join(u' ');
+    return firstFew(out, 20, u' ', QStringLiteral("ほか%1文字"));
+}
+
+// What a save would lose, as a question; empty when it loses nothing.
+QString losses(const QString &missing, const QStringList &lostPhotos)
+{
+    QStringList parts;
+    if (!missing.isEmpty())
+        parts.append(QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n") + described(missing));
+    if (!lostPhotos.isEmpty())
+        parts.append(QStringLiteral("次の写真はファイル名をそのまま書き込めないため、読み込んだ後に見つかりません。"
+                                    "名前を変えてから保存すれば見つかります。\n")
+                     + firstFew(lostPhotos, 10, u'\n', QStringLiteral("ほか%1枚")));
+    return parts.isEmpty() ? QString() : parts.join(u'\n') + QStringLiteral("\n保存しますか？");
 }
 
 // Asks for the file and writes the album into it; every way out leaves the
@@ -77,14 +99,11 @@ void saveAlbum(main1 &w, const QString &proposed)
     const QString path = chooseFile(w, QFileDialog::AcceptSave, fsname::currentDir(), proposed);
     if (path.size() < 4)
         return;
+    const album::Album album = w.album();
     QString missing;
-    const QByteArray bytes = cp932::encodeLines(projectfile::write(w.Dir1->path(), w.album()), cp932::Unmappable::Report, &missing);
-    if (!missing.isEmpty()
-        && messagebox::show(&w,
-                         QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n%1\n保存しますか？")
-                             .arg(described(missing)),
-                         messagebox::Buttons::YesNo)
-               != QMessageBox::Yes)
+    const QByteArray bytes = cp932::encodeLines(projectfile::write(w.Dir1->path(), album), cp932::Unmappable::Report, &missing);
+    const QString question = losses(missing, projectfile::unholdableNames(album));
+    if (!question.isEmpty() && messagebox::show(&w, question, messagebox::Buttons::YesNo) != QMessageBox::Yes)
         return;
     QString error;
     if (!textfile::save(path, bytes, &error)) {

@@ -293,10 +293,21 @@ TEST(ProjectSave, CharactersWithoutCp932Form)
     m.shown.clear();
     m.answer(QMessageBox::No);
     save(*w, m, path);
+    const QString willNotBeFound = QStringLiteral("次の写真はファイル名をそのまま書き込めないため、読み込んだ後に見つかりません。"
+                                                  "名前を変えてから保存すれば見つかります。\n");
     ASSERT_EQ(m.shown.size(), 1);
-    EXPECT_TRUE(m.shown[0].text.contains(QStringLiteral("「\U0001F600」(U+1F600)")));
+    EXPECT_EQ(m.shown[0].text, QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n「\U0001F600」(U+1F600)\n")
+                                   + willNotBeFound + QStringLiteral("b\U0001F600.jpg\n保存しますか？"));
     EXPECT_EQ(m.shown[0].buttons.size(), 2);
     EXPECT_EQ(testkit::bytes(path), saved);
+
+    // A wave dash is written, but comes back as its full-width twin.
+    setEntries(*w, {QStringLiteral("c\u301C.jpg,cap")});
+    m.shown.clear();
+    m.answer(QMessageBox::No);
+    save(*w, m, path);
+    EXPECT_EQ(m.texts(), QStringList{willNotBeFound + QStringLiteral("c\u301C.jpg\n保存しますか？")});
+    setEntries(*w, {QStringLiteral("b\U0001F600.jpg")});
 
     m.shown.clear();
     m.answer(QMessageBox::Yes);
