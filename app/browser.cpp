@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QStorageInfo>
 #include <QUrl>
 
@@ -206,8 +207,12 @@ void main1::Command12_Click()
 
 void main1::Command13_Click()
 {
-    if (!opener::open(QUrl::fromLocalFile(Dir1->path())))
-        messagebox::show(this, QStringLiteral("ファイルマネージャを起動できませんでした。"));
+    const QPointer<main1> self(this);
+    const opener::Failed failed = [self] {
+        messagebox::show(self, QStringLiteral("ファイルマネージャを起動できませんでした。"));
+    };
+    if (!opener::open(QUrl::fromLocalFile(Dir1->path()), failed))
+        failed();
 }
 
 void main1::kousin_Click()

@@ -29,6 +29,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -528,7 +529,7 @@ TEST(FolderBrowser, DesktopAndFileManagerButtons)
     }
     QList<QUrl> opened;
     bool works = true;
-    opener::set([&](const QUrl &url) { opened.append(url); return works; });
+    opener::set([&](const QUrl &url, const opener::Failed &) { opened.append(url); return works; });
     auto w = testkit::window();
     testkit::Modals modals;
     w->Command12->click();
@@ -542,6 +543,44 @@ TEST(FolderBrowser, DesktopAndFileManagerButtons)
     w->Command13->click();
     EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("ファイルマネージャを起動できませんでした。")});
     opener::set(nullptr);
+}
+
+TEST(FolderBrowser, AFileManagerOrBrowserThatFailsAfterStartingIsReported)
+{
+    testkit::Sandbox box;
+    // Stands in for xdg-open: ends after a moment with the status it is told.
+    const QString bin = box.folder(QStringLiteral("bin"));
+    testkit::writeFile(bin + QStringLiteral("/xdg-open"),
+                       "#!/bin/sh\nsleep 0.2\ntouch \"$0.ended\"\nexit \"$KAMERIO_OPENER_EXIT\"\n");
+    const QString ended = bin + QStringLiteral("/xdg-open.ended");
+    ASSERT_TRUE(QFile::setPermissions(bin + QStringLiteral("/xdg-open"), QFile::ReadOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+    box.touch(QDir::currentPath(), {QStringLiteral("index.html")});
+    auto w = testkit::window();
+    const QString page = QDir::currentPath() + QStringLiteral("/index.html");
+    w->File1->setCurrentRow(0);
+    const struct { const char *exit; std::function<void()> act; QString message; } cases[] = {
+        {"0", [&] { w->Command13->click(); }, QString()},
+        {"3", [&] { w->Command13->click(); }, QStringLiteral("ファイルマネージャを起動できませんでした。")},
+        {"0", [&] { w->File1_DblClick(); }, QString()},
+        {"4", [&] { w->File1_DblClick(); }, QStringLiteral("ブラウザを起動できませんでした。\n") + page},
+    };
+    for (const auto &c : cases) {
+        qputenv("KAMERIO_OPENER_EXIT", c.exit);
+        testkit::Modals modals;
+        c.act();
+        // The window never waits for the opener.
+        EXPECT_TRUE(modals.shown.isEmpty());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(ended); }));
+        QFile::remove(ended);
+        if (c.message.isEmpty())
+            QTest::qWait(100);
+        else
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !modals.shown.isEmpty(); }));
+        EXPECT_EQ(modals.texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.exit;
+    }
+    qputenv("PATH", path);
 }
 
 TEST(AddingPhotos, AllFilesWithAndWithoutShift)
