@@ -190,7 +190,7 @@ void main1::Label11_Click()
 {
     Label11->setText(QString::number(List1->count()));
     // Five digits do not fit the count's place at the window's size of letters.
-    fitCaption(Label11, Label11->parentWidget()->font());
+    fitCaption(Label11, Label11->parentWidget()->font(), true);
 }
 
 void main1::Command12_Click()

@@ -77,7 +77,7 @@ bool setCheckValue(QCheckBox *box, int value)
     return true;
 }
 
-void fitCaption(QWidget *w, const QFont &base)
+void fitCaption(QWidget *w, const QFont &base, bool narrower)
 {
     QFont f = base;
     w->setFont(f);
@@ -87,7 +87,7 @@ void fitCaption(QWidget *w, const QFont &base)
     }
     // Smaller still would not be read: the letters get narrower instead.
     int stretch = f.stretch() == QFont::AnyStretch ? 100 : f.stretch();
-    while (clipped(w) && stretch > 50) {
+    while (narrower && clipped(w) && stretch > 50) {
         stretch -= 5;
         f.setStretch(stretch);
         w->setFont(f);

@@ -33,9 +33,10 @@ W *placed(QWidget *parent, const char *name, int left, int top, int width, int h
     return w;
 }
 
-// Gives w the font base, made smaller, then narrower, as far as its caption
-// needs to fit the fixed place it stands in.
-void fitCaption(QWidget *w, const QFont &base);
+// Gives w the font base, made smaller as far as its caption needs to fit the
+// fixed place it stands in, down to 9 pixels; with narrower, its letters then
+// get narrower too, down to half their width.
+void fitCaption(QWidget *w, const QFont &base, bool narrower = false);
 
 // Fits the caption of every label, button and check box under root.
 void fitCaptions(QWidget *root);
