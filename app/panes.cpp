@@ -80,7 +80,8 @@ bool setCheckValue(QCheckBox *box, int value)
 void fitCaption(QWidget *w, const QFont &base, bool narrower)
 {
     QFont f = base;
-    w->setFont(f);
+    if (w->font() != f)
+        w->setFont(f);
     while (clipped(w) && f.pixelSize() > 9) {
         f.setPixelSize(f.pixelSize() - 1);
         w->setFont(f);
@@ -136,8 +137,13 @@ void DirList::refresh()
     clear();
     if (path_.isEmpty())
         return;
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    // Looked up in the icon theme once: every folder change lists folders.
+    if (openIcon_.isNull()) {
+        openIcon_ = style()->standardIcon(QStyle::SP_DirOpenIcon);
+        closedIcon_ = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    }
+    const QIcon &open = openIcon_;
+    const QIcon &closed = closedIcon_;
     QStringList parts = path_.split(u'/', Qt::SkipEmptyParts);
     QString at = QStringLiteral("/");
     auto add = [this](const QIcon &icon, const QString &text, const QString &target, int depth) {

@@ -69,6 +69,8 @@ protected:
 
 private:
     QString path_;
+    QIcon openIcon_;
+    QIcon closedIcon_;
 };
 
 // File list: the regular files of one folder, bare names, natural order.
