@@ -188,7 +188,10 @@ void main1::Label1_MouseUp(const QPoint &globalPos)
 
 void main1::Label11_Click()
 {
-    Label11->setText(QString::number(List1->count()));
+    const QString count = QString::number(List1->count());
+    if (Label11->text() == count)
+        return;
+    Label11->setText(count);
     // Five digits do not fit the count's place at the window's size of letters.
     fitCaption(Label11, Label11->parentWidget()->font(), true);
 }
