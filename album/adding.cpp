@@ -17,9 +17,9 @@ bool shiftAlone(Qt::KeyboardModifiers modifiers)
     return (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ShiftModifier;
 }
 
-// Appends names to the photo list without passing its limit; returns how
-// many were appended and tells the user about any left out.
-int append(main1 &w, const QStringList &names)
+// Appends names to the photo list without passing its limit; returns those
+// appended and tells the user about any left out.
+QStringList append(main1 &w, const QStringList &names)
 {
     const int room = photoentry::maxEntries - w.List1->count();
     const QStringList taken = names.size() > room ? names.first(qMax(room, 0)) : names;
@@ -31,7 +31,7 @@ int append(main1 &w, const QStringList &names)
         messagebox::show(&w, QStringLiteral("写真リストに登録できるのは%1枚までです。\n%2個のファイルは登録しませんでした。")
                               .arg(photoentry::maxEntries)
                               .arg(names.size() - taken.size()));
-    return int(taken.size());
+    return taken;
 }
 
 void replaceList(main1 &w, bool anyFile)
@@ -40,9 +40,9 @@ void replaceList(main1 &w, bool anyFile)
         const QSignalBlocker quiet(w.List1);
         w.List1->clear();
     }
-    const int added = append(w, photoentry::photosAmong(w.File1->names(), anyFile));
+    const QStringList added = append(w, photoentry::photosAmong(w.File1->names(), anyFile));
     w.Label11_Click();
-    if (added == 0)
+    if (added.isEmpty())
         messagebox::show(&w, noPhoto);
 }
 
@@ -50,8 +50,8 @@ void replaceList(main1 &w, bool anyFile)
 
 void main1::connectPhotos()
 {
-    connect(Command2, &ReleaseButton::mouseReleased, this, &main1::Command2_MouseUp);
-    connect(Command3, &ReleaseButton::mouseReleased, this, &main1::Command3_MouseUp);
+    connect(Command2, &ReleaseButton::activated, this, &main1::Command2_MouseUp);
+    connect(Command3, &ReleaseButton::activated, this, &main1::Command3_MouseUp);
 }
 
 void main1::allselec()
@@ -71,8 +71,14 @@ void main1::Command3_MouseUp(Qt::KeyboardModifiers modifiers)
     for (int i = 0; i < File1->count(); ++i)
         if (File1->item(i)->isSelected())
             selected.append(File1->item(i)->text());
-    const int added = append(*this, photoentry::photosAmong(selected, shiftAlone(modifiers)));
-    if (added == 0)
+    addPhotos(selected, modifiers);
+}
+
+QStringList main1::addPhotos(const QStringList &names, Qt::KeyboardModifiers modifiers)
+{
+    const QStringList added = append(*this, photoentry::photosAmong(names, shiftAlone(modifiers)));
+    if (added.isEmpty())
         messagebox::show(this, noPhoto);
     Label11_Click();
+    return added;
 }

@@ -9,6 +9,7 @@
 #include "fileops/fsname.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -52,12 +53,6 @@ private:
     QWidget *area_;
     std::function<void(const QPoint &)> onRelease_;
 };
-
-int selectedRow(const QListWidget *list)
-{
-    const QList<QListWidgetItem *> items = list->selectedItems();
-    return items.isEmpty() ? -1 : list->row(items.first());
-}
 
 QString selectedText(const QListWidget *list)
 {
@@ -136,19 +131,42 @@ void main1::List1_MouseUp(const QPoint &globalPos)
     Label11_Click();
 }
 
+bool main1::List1_KeyDown(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (arrangeByKey(event) || moveOnEnter(event, Text1))
+        return true;
+    if (isMenuKey(event)) {
+        List1_MouseUp(menuPoint(List1));
+        return true;
+    }
+    if (key == Qt::Key_Delete) {
+        // As the pop-up's item does, with the pop-up's closing steps.
+        list1del_Click();
+        list1sen();
+        Label11_Click();
+        return true;
+    }
+    // The list marks an entry current without selecting it when the focus
+    // arrives: the first arrow selects the first entry rather than moving
+    // past it.
+    if ((key == Qt::Key_Down || key == Qt::Key_Up) && List1->count() > 0 && selectedRow(List1) < 0) {
+        select(List1, 0);
+        return true;
+    }
+    return false;
+}
+
 void main1::list1del_Click()
 {
     const int k = qMax(selectedRow(List1), 0);
-    if (k < List1->count()) {
-        const QSignalBlocker quiet(List1);
-        delete List1->takeItem(k);
-    }
+    if (k < List1->count())
+        arrange(history::Splice{k, {List1->item(k)->text()}, {}});
     unselect(List1);
     select(List1, k);
 }
 
 void main1::zenclr_Click()
 {
-    const QSignalBlocker quiet(List1);
-    List1->clear();
+    arrange(history::Splice{0, itemTexts(List1), {}});
 }

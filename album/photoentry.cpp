@@ -2,16 +2,26 @@
 
 namespace photoentry {
 
-QString fileName(const QString &entry)
+QStringView fileNameView(QStringView entry)
 {
     const qsizetype comma = entry.indexOf(u',');
     return comma < 0 ? entry : entry.left(comma);
 }
 
-QString caption(const QString &entry)
+QStringView captionView(QStringView entry)
 {
     const qsizetype comma = entry.indexOf(u',');
-    return comma < 0 ? QString() : entry.mid(comma + 1);
+    return comma < 0 ? QStringView() : entry.mid(comma + 1);
+}
+
+QString fileName(const QString &entry)
+{
+    return entry.contains(u',') ? fileNameView(entry).toString() : entry;
+}
+
+QString caption(const QString &entry)
+{
+    return captionView(entry).toString();
 }
 
 bool hasCaption(const QString &entry)
@@ -24,7 +34,7 @@ QString withCaption(const QString &entry, const QString &caption)
     return fileName(entry) + u',' + caption;
 }
 
-bool isBlank(const QString &entry)
+bool isBlank(QStringView entry)
 {
     for (QChar c : entry)
         if (c != u' ')

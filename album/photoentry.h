@@ -12,11 +12,15 @@ inline constexpr int maxEntries = 32767;
 
 QString fileName(const QString &entry);
 QString caption(const QString &entry);
+// The same parts of an entry without copying them, for the page writer's
+// thousands of entries.
+QStringView fileNameView(QStringView entry);
+QStringView captionView(QStringView entry);
 bool hasCaption(const QString &entry);
 QString withCaption(const QString &entry, const QString &caption);
 
 // True when the entry holds nothing but spaces (or nothing at all).
-bool isBlank(const QString &entry);
+bool isBlank(QStringView entry);
 
 // ".jpg" anywhere in the lower-cased name, not only at its end.
 bool isJpeg(const QString &name);

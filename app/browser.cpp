@@ -186,6 +186,30 @@ void main1::Label1_MouseUp(const QPoint &globalPos)
     rclkkijyu->exec(globalPos);
 }
 
+bool main1::Dir1_KeyDown(QKeyEvent *event)
+{
+    if (!isMenuKey(event))
+        return false;
+    Dir1_MouseDown(menuPoint(Dir1));
+    return true;
+}
+
+bool main1::File1_KeyDown(QKeyEvent *event)
+{
+    if (!isMenuKey(event))
+        return false;
+    File1_MouseUp(menuPoint(File1));
+    return true;
+}
+
+bool main1::Label1_KeyDown(QKeyEvent *event)
+{
+    if (!isMenuKey(event))
+        return false;
+    Label1_MouseUp(menuPoint(Label1));
+    return true;
+}
+
 void main1::Label11_Click()
 {
     const QString count = QString::number(List1->count());

@@ -1,10 +1,41 @@
 #include "app/main1.h"
+#include "cli/cli.h"
+#include "cli/make.h"
+#include "fileops/fsname.h"
 #include "screens/appicon.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+// Paths keep the bytes of names that are not UTF-8.
+int print(const cli::Reply &reply)
+{
+    std::fputs(fsname::encode(reply.out).constData(), stdout);
+    std::fputs(fsname::encode(reply.err).constData(), stderr);
+    return reply.status;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // The command line is settled before Qt looks for a display, so that it
+    // works where there is none.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const cli::Request request = cli::parse(arguments);
+    if (const auto *reply = std::get_if<cli::Reply>(&request))
+        return print(*reply);
+    if (const auto *args = std::get_if<cli::MakeArgs>(&request)) {
+        // Qt Core only: no display is looked for.
+        QCoreApplication app(argc, argv);
+        return print(cli::make(*args));
+    }
+
     QApplication app(argc, argv);
     // Lets the desktop match the running windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("kamerio"));

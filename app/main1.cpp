@@ -6,6 +6,7 @@
 #include "fileops/fsname.h"
 #include "screens/appicon.h"
 
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,13 +23,14 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
     translations::load();
     setupUi(this);
     setWindowIcon(appicon::icon());
-    // Enter never types into these fields; it moves on to what acts next.
-    for (QObject *o : {static_cast<QObject *>(List1), static_cast<QObject *>(Text1), static_cast<QObject *>(Text2)})
-        o->installEventFilter(this);
+    // The keys these controls take are handled by their KeyDown handlers.
+    for (QWidget *w : std::initializer_list<QWidget *>{List1, Text1, Text2, Dir1, File1, Label1})
+        w->installEventFilter(this);
     connect(eexit, &QAction::triggered, this, &main1::eexit_Click);
     connectBrowser();
     connectPhotos();
     connectCaptions();
+    connectArranging();
     connectGeneration();
     connectProject();
     connectFileTools();
@@ -38,7 +40,12 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
     Dir1->setFocus();
 }
 
-main1::~main1() = default;
+main1::~main1()
+{
+    // The controls outlive the handlers' state while the window takes
+    // itself apart: the photo list must no longer report its changes.
+    List1->model()->disconnect(this);
+}
 
 void main1::Form_Load()
 {
@@ -86,14 +93,28 @@ bool main1::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    if (key != Qt::Key_Return && key != Qt::Key_Enter)
-        return QMainWindow::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
     if (watched == List1)
-        Text1->setFocus();
-    else if (watched == Text1)
-        Command7->setFocus();
-    else if (watched == Text2)
-        Command9->setFocus();
-    return true;
+        return List1_KeyDown(key);
+    if (watched == Text1)
+        return Text1_KeyDown(key);
+    if (watched == Text2)
+        return Text2_KeyDown(key);
+    if (watched == Dir1)
+        return Dir1_KeyDown(key);
+    if (watched == File1)
+        return File1_KeyDown(key);
+    if (watched == Label1)
+        return Label1_KeyDown(key);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool main1::Text1_KeyDown(QKeyEvent *event)
+{
+    return moveOnEnter(event, Command7);
+}
+
+bool main1::Text2_KeyDown(QKeyEvent *event)
+{
+    return moveOnEnter(event, Command9);
 }

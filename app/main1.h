@@ -3,12 +3,15 @@
 // is defined in the file named above it.
 #pragma once
 
+#include "album/history.h"
 #include "app/ui_main1.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <map>
+
+class QKeyEvent;
 
 class main1 : public QMainWindow, public Ui_main1
 {
@@ -17,10 +20,13 @@ public:
     explicit main1(QWidget *parent = nullptr);
     ~main1() override;
 
-    // Start-up and shutdown: app/main1.cpp
+    // Start-up and shutdown, and the Enter moves: app/main1.cpp
     void Form_Load();
     void Form_Unload();
     void eexit_Click();
+    // A key handler returns true when it took the key.
+    bool Text1_KeyDown(QKeyEvent *event);
+    bool Text2_KeyDown(QKeyEvent *event);
 
     // Folder browser: app/browser.cpp
     void Drive1_Change();
@@ -28,6 +34,9 @@ public:
     void Dir1_MouseDown(const QPoint &globalPos);
     void File1_MouseUp(const QPoint &globalPos);
     void Label1_MouseUp(const QPoint &globalPos);
+    bool Dir1_KeyDown(QKeyEvent *event);
+    bool File1_KeyDown(QKeyEvent *event);
+    bool Label1_KeyDown(QKeyEvent *event);
     void Label11_Click();
     void Command12_Click();
     void Command13_Click();
@@ -42,14 +51,26 @@ public:
     void allselec();
     void Command2_MouseUp(Qt::KeyboardModifiers modifiers);
     void Command3_MouseUp(Qt::KeyboardModifiers modifiers);
+    // Appends the photos among names as 選択ファイル does (any file with
+    // Shift alone); returns those appended.
+    QStringList addPhotos(const QStringList &names, Qt::KeyboardModifiers modifiers);
 
     // Caption entry and list editing: album/captions.cpp
     void List1_Click();
     void list1sen();
     void Command7_Click();
     void List1_MouseUp(const QPoint &globalPos);
+    bool List1_KeyDown(QKeyEvent *event);
     void list1del_Click();
     void zenclr_Click();
+
+    // Arranging the photo list: album/arrangelist.cpp
+    // The entry at from dragged to just before the entry at insertAt.
+    void List1_DragDrop(int from, int insertAt);
+    // Files dropped from a file manager, by full path.
+    void List1_OLEDragDrop(const QStringList &paths, Qt::KeyboardModifiers modifiers);
+    void sortdate_Click();
+    void sortname_Click();
 
     // Generation: html/generation.cpp
     void makemoto();
@@ -61,6 +82,10 @@ public:
     // Project files: project/projectio.cpp
     void fsave_Click();
     void fload_Click();
+    // The whole of a load but the dialog: the file at path replaces the
+    // album, with every message ファイル読込 shows. A file that is no project
+    // file leaves the album as it was; returns whether the album was loaded.
+    bool loadProject(const QString &path);
 
     // File tools: fileops/filetools.cpp
     void Command9_Click();
@@ -90,11 +115,21 @@ private:
     void connectBrowser();
     void connectPhotos();
     void connectCaptions();
+    void connectArranging();
     void connectGeneration();
     void connectProject();
     void connectFileTools();
     void connectPreview();
     void connectHelp();
+    // Changes the photo list by edit, the selection staying on its entry,
+    // and keeps the step for undo; perform leaves the history alone.
+    void arrange(const history::Edit &edit);
+    // Alt+Up/Down move the selected entry, Ctrl+Z and Ctrl+Shift+Z undo and
+    // redo: List1_KeyDown asks here first. False for any other key.
+    bool arrangeByKey(const QKeyEvent *event);
+    void perform(const history::Edit &edit);
+    // Performs an undone or redone step.
+    void replay(const std::optional<history::Edit> &edit);
     QString drive() const;
     // The folder the drive pane's volume was last left in.
     QString driveDir(const QString &volumeRoot) const;
@@ -105,4 +140,8 @@ private:
     QPointer<QWidget> aboutBox;
     // Each volume's current folder, as a drive letter system keeps one per drive.
     std::map<QString, QString> driveDirs_;
+    // The arrangements of the photo list that can be undone; any other
+    // change of the list starts it anew.
+    history::History list1history_;
+    bool arranging_ = false;
 };

@@ -5,7 +5,12 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -77,6 +82,30 @@ bool setCheckValue(QCheckBox *box, int value)
     return true;
 }
 
+bool moveOnEnter(const QKeyEvent *event, QWidget *next)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    next->setFocus();
+    return true;
+}
+
+bool isMenuKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    return event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && held == Qt::ShiftModifier);
+}
+
+QPoint menuPoint(const QWidget *control)
+{
+    if (const auto *view = qobject_cast<const QAbstractItemView *>(control)) {
+        const QRect item = view->visualRect(view->currentIndex());
+        if (item.isValid() && view->viewport()->rect().intersects(item))
+            return view->viewport()->mapToGlobal(item.bottomLeft());
+    }
+    return control->mapToGlobal(QPoint(0, 0));
+}
+
 void fitCaption(QWidget *w, const QFont &base, bool narrower)
 {
     QFont f = base;
@@ -103,6 +132,31 @@ void fitCaptions(QWidget *root)
             fitCaption(w, w->font());
 }
 
+FolderWatch::FolderWatch(QObject *parent) : QObject(parent)
+{
+    quiet_.setSingleShot(true);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::noticed);
+    connect(&quiet_, &QTimer::timeout, this, &FolderWatch::changed);
+}
+
+void FolderWatch::watch(const QString &folder)
+{
+    quiet_.stop();
+    if (const QStringList old = watcher_.directories(); !old.isEmpty())
+        watcher_.removePaths(old);
+    // Qt's watcher spells the name in UTF-8 and would watch another folder.
+    if (!folder.isEmpty() && fsname::isPlain(folder))
+        watcher_.addPath(folder);
+}
+
+void FolderWatch::noticed()
+{
+    constexpr qint64 quietMs = 200, longestMs = 1000;
+    if (!quiet_.isActive())
+        burst_.start();
+    quiet_.start(int(qBound(qint64(0), longestMs - burst_.elapsed(), quietMs)));
+}
+
 DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -112,6 +166,7 @@ DirList::DirList(QWidget *parent) : QListWidget(parent)
         if (!changeTo(target, &error))
             emit refused(target, error);
     });
+    connect(&watch_, &FolderWatch::changed, this, &DirList::refresh);
 }
 
 bool DirList::changeTo(const QString &path, int *error)
@@ -126,6 +181,8 @@ bool DirList::changeTo(const QString &path, int *error)
     }
     const bool changed = p != path_;
     path_ = p;
+    if (changed)
+        watch_.watch(path_);
     refresh();
     if (changed)
         emit pathChanged(path_);
@@ -134,7 +191,11 @@ bool DirList::changeTo(const QString &path, int *error)
 
 void DirList::refresh()
 {
+    const bool same = shown_ == path_;
+    const QString highlighted = same && currentItem() ? currentItem()->data(Qt::UserRole).toString() : QString();
+    const int scroll = verticalScrollBar()->value();
     clear();
+    shown_ = path_;
     if (path_.isEmpty())
         return;
     // Looked up in the icon theme once: every folder change lists folders.
@@ -146,9 +207,12 @@ void DirList::refresh()
     const QIcon &closed = closedIcon_;
     QStringList parts = path_.split(u'/', Qt::SkipEmptyParts);
     QString at = QStringLiteral("/");
-    auto add = [this](const QIcon &icon, const QString &text, const QString &target, int depth) {
+    QListWidgetItem *kept = nullptr;
+    auto add = [this, &highlighted, &kept](const QIcon &icon, const QString &text, const QString &target, int depth) {
         auto *item = new QListWidgetItem(icon, QString(depth * 2, u' ') + text, this);
         item->setData(Qt::UserRole, target);
+        if (target == highlighted)
+            kept = item;
         return item;
     };
     QListWidgetItem *current = add(open, at, at, 0);
@@ -159,8 +223,14 @@ void DirList::refresh()
     }
     for (const QString &sub : fsname::listDirs(path_))
         add(closed, sub, fsname::join(path_, sub), depth);
-    setCurrentItem(current);
-    scrollToItem(current);
+    if (!kept) {
+        setCurrentItem(current);
+        scrollToItem(current);
+        return;
+    }
+    setCurrentItem(kept);
+    doItemsLayout();
+    verticalScrollBar()->setValue(scroll);
 }
 
 void DirList::mousePressEvent(QMouseEvent *event)
@@ -176,20 +246,50 @@ FileList::FileList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
+    connect(&watch_, &FolderWatch::changed, this, &FileList::refresh);
 }
 
 void FileList::setPath(const QString &path)
 {
     path_ = path;
+    watch_.watch(path_);
     refresh();
 }
 
 void FileList::refresh()
 {
+    const bool same = shown_ == path_;
+    QSet<QString> selected;
+    const QString current = same && currentItem() ? currentItem()->text() : QString();
+    const int scroll = verticalScrollBar()->value();
+    if (same)
+        for (const QListWidgetItem *item : selectedItems())
+            selected.insert(item->text());
     setUpdatesEnabled(false);
     clear();
+    shown_ = path_;
     if (!path_.isEmpty())
         addItems(fsname::listFiles(path_));
+    if (same) {
+        // One selection of whole runs: thousands of selected files are
+        // selected again at once, not one by one.
+        QItemSelection keep;
+        int runStart = -1;
+        for (int i = 0; i <= count(); ++i) {
+            const bool in = i < count() && selected.contains(item(i)->text());
+            if (in && runStart < 0)
+                runStart = i;
+            if (!in && runStart >= 0) {
+                keep.select(model()->index(runStart, 0), model()->index(i - 1, 0));
+                runStart = -1;
+            }
+            if (i < count() && !current.isEmpty() && item(i)->text() == current)
+                setCurrentItem(item(i), QItemSelectionModel::NoUpdate);
+        }
+        selectionModel()->select(keep, QItemSelectionModel::Select);
+        doItemsLayout();
+        verticalScrollBar()->setValue(scroll);
+    }
     setUpdatesEnabled(true);
 }
 
@@ -200,6 +300,12 @@ QStringList itemTexts(const QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         out.append(list->item(i)->text());
     return out;
+}
+
+int selectedRow(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
 }
 
 QStringList FileList::names() const
@@ -246,6 +352,36 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
     emit doubleClicked();
 }
 
+void ClickLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // An outline in the highlight colour, as a focused text box has.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
+}
+
+ReleaseButton::ReleaseButton(const QString &text, QWidget *parent) : QPushButton(text, parent)
+{
+    // Only the keyboard clicks it: the mouse acts on release, below.
+    setAutoDefault(true);
+    connect(this, &QAbstractButton::clicked, this, [this] { emit activated(keys_); });
+}
+
+void ReleaseButton::keyPressEvent(QKeyEvent *event)
+{
+    keys_ = event->modifiers();
+    QPushButton::keyPressEvent(event);
+}
+
+void ReleaseButton::keyReleaseEvent(QKeyEvent *event)
+{
+    keys_ = event->modifiers();
+    QPushButton::keyReleaseEvent(event);
+}
+
 void ReleaseButton::mousePressEvent(QMouseEvent *event)
 {
     pressed_ = true;
@@ -260,7 +396,7 @@ void ReleaseButton::mouseReleaseEvent(QMouseEvent *event)
     setDown(false);
     event->accept();
     if (wasPressed)
-        emit mouseReleased(event->modifiers());
+        emit activated(event->modifiers());
 }
 
 void CaptionButton::paintEvent(QPaintEvent *)
@@ -270,4 +406,45 @@ void CaptionButton::paintEvent(QPaintEvent *)
     initStyleOption(&option);
     option.text.replace(u'\r', u'\n');
     painter.drawControl(QStyle::CE_PushButton, option);
+}
+
+QSize MeasuredOnce::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (option.font != font_) {
+        byRow_.clear();
+        byText_.clear();
+        font_ = option.font;
+    }
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const auto row = size_t(index.row());
+    if (row < byRow_.size() && byRow_[row].first == text)
+        return byRow_[row].second;
+    auto known = byText_.constFind(text);
+    if (known == byText_.cend()) {
+        // Texts replaced long ago are forgotten now and then; a full photo
+        // list fits several times over.
+        if (byText_.size() >= (1 << 17))
+            byText_.clear();
+        known = byText_.insert(text, QStyledItemDelegate::sizeHint(option, index));
+    }
+    if (row >= byRow_.size())
+        byRow_.resize(row + 1);
+    byRow_[row] = {text, *known};
+    return *known;
+}
+
+CaptionEdit::CaptionEdit(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setTabChangesFocus(true);
+}
+
+void CaptionEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (!source->hasText() || !source->text().contains(u'\t')) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QMimeData plain;
+    plain.setText(source->text().replace(u'\t', u' '));
+    QPlainTextEdit::insertFromMimeData(&plain);
 }

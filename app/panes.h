@@ -3,14 +3,26 @@
 #pragma once
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+#include <utility>
+#include <vector>
 
 class QCheckBox;
+class QKeyEvent;
 
 // The texts of a list's items, first to last.
 QStringList itemTexts(const QListWidget *list);
+
+// The row of the selected item of a single-selection list, or -1.
+int selectedRow(const QListWidget *list);
 
 // A check box as a number: 0 unchecked, 1 checked, 2 grey. Setting any other
 // value is refused and changes nothing.
@@ -33,6 +45,19 @@ W *placed(QWidget *parent, const char *name, int left, int top, int width, int h
     return w;
 }
 
+// Enter (on the main keyboard or the keypad) never types into a field: it
+// moves the focus on to next, the control that acts next. True when the key
+// was Enter.
+bool moveOnEnter(const QKeyEvent *event, QWidget *next);
+
+// The keys that open the focused control's pop-up menu: the Menu key, and
+// Shift+F10 for keyboards without one.
+bool isMenuKey(const QKeyEvent *event);
+
+// Where a pop-up menu opened from the keyboard appears: at the current
+// item of a list, or at the control's top-left corner.
+QPoint menuPoint(const QWidget *control);
+
 // Gives w the font base, made smaller as far as its caption needs to fit the
 // fixed place it stands in, down to 9 pixels; with narrower, its letters then
 // get narrower too, down to half their width.
@@ -41,9 +66,32 @@ void fitCaption(QWidget *w, const QFont &base, bool narrower = false);
 // Fits the caption of every label, button and check box under root.
 void fitCaptions(QWidget *root);
 
+// Tells when the entries of a folder change on disk: files or folders added,
+// removed or renamed by any program. A burst of changes is told once, when
+// it has been quiet for a moment or at the latest a second after it began,
+// so a copy of a thousand photos costs one refresh, and a long one a refresh
+// a second. A folder whose name is not valid UTF-8 is not watched.
+class FolderWatch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FolderWatch(QObject *parent = nullptr);
+    void watch(const QString &folder);
+
+signals:
+    void changed();
+
+private:
+    void noticed();
+    QFileSystemWatcher watcher_;
+    QTimer quiet_;
+    QElapsedTimer burst_;
+};
+
 // Directory list: the ancestors of the current folder, then its sub-folders.
 // A double-click or Enter on a folder opens it; setting the path from code
-// raises the change at once, as a user's choice does.
+// raises the change at once, as a user's choice does. The sub-folders follow
+// the disk by themselves.
 class DirList : public QListWidget
 {
     Q_OBJECT
@@ -55,7 +103,8 @@ public:
     // Moves to path; false (and no change) when it cannot be entered, with
     // the reason (an errno value) in *error.
     bool changeTo(const QString &path, int *error = nullptr);
-    // Re-reads the sub-folders from disk.
+    // Re-reads the sub-folders from disk. Within the same folder the
+    // highlighted folder and the scroll position stay.
     void refresh();
 
 signals:
@@ -69,11 +118,14 @@ protected:
 
 private:
     QString path_;
+    QString shown_; // the folder the list was last filled for
+    FolderWatch watch_;
     QIcon openIcon_;
     QIcon closedIcon_;
 };
 
-// File list: the regular files of one folder, bare names, natural order.
+// File list: the regular files of one folder, bare names, natural order,
+// following the disk by themselves.
 class FileList : public QListWidget
 {
     Q_OBJECT
@@ -81,6 +133,8 @@ public:
     explicit FileList(QWidget *parent = nullptr);
     QString path() const { return path_; }
     void setPath(const QString &path);
+    // Re-reads the folder from disk. Within the same folder the selected
+    // files, the current one and the scroll position stay, by name.
     void refresh();
     QStringList names() const;
 
@@ -92,6 +146,8 @@ protected:
 
 private:
     QString path_;
+    QString shown_; // the folder the list was last filled for
+    FolderWatch watch_;
 };
 
 // Drive list: asks for its volumes afresh whenever the user is about to
@@ -112,7 +168,8 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 };
 
-// A label that reports mouse releases and double-clicks.
+// A label that reports mouse releases and double-clicks, and is outlined
+// while it has the keyboard focus.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -126,6 +183,7 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // A button whose caption may hold a carriage return, drawn as a line break.
@@ -139,21 +197,54 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// A button that acts on the release of any mouse button pressed on it and
-// reports the keys held at that moment; it has no keyboard action.
+// A button that acts on the release of any mouse button pressed on it, and
+// on Space or Enter as a left click, and reports the keys held at that
+// moment.
 class ReleaseButton : public QPushButton
 {
     Q_OBJECT
 public:
-    using QPushButton::QPushButton;
+    explicit ReleaseButton(const QString &text, QWidget *parent = nullptr);
 
 signals:
-    void mouseReleased(Qt::KeyboardModifiers modifiers);
+    void activated(Qt::KeyboardModifiers modifiers);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     bool pressed_ = false;
+    Qt::KeyboardModifiers keys_;
+};
+
+// The caption box. Tab moves the focus on, and a tab in pasted or dropped
+// text becomes a space: a caption never holds one.
+class CaptionEdit : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit CaptionEdit(QWidget *parent = nullptr);
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override;
+};
+
+// Draws a list's items as a plain list does, but measures each text only
+// once: a list of tens of thousands of entries lays itself out again after
+// every change, and measuring every entry anew would take a good part of a
+// second each time. What a row held last is checked first, which is cheap
+// when the row still holds the very same text.
+class MeasuredOnce : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    mutable std::vector<std::pair<QString, QSize>> byRow_;
+    mutable QHash<QString, QSize> byText_;
+    mutable QFont font_;
 };

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace {
 
@@ -78,8 +79,6 @@ void Ui_main1::setupLayout(QMainWindow *main1)
     main1->setCentralWidget(client);
     QWidget *c = client;
 
-    // Created first, so the directory pane leads the tab order: the window
-    // opens with the focus on it.
     Dir1 = placed<DirList>(c, "Dir1", 120, 2640, 2295, 3870);
     paintBackground(Dir1, lightYellow);
 
@@ -101,6 +100,8 @@ void Ui_main1::setupLayout(QMainWindow *main1)
     // A folder is shown by its name, even one that looks like markup.
     Label1->setTextFormat(Qt::PlainText);
     Label1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    // Reached by Tab, so that its pop-up menu opens from the keyboard too.
+    Label1->setFocusPolicy(Qt::TabFocus);
     paintBackground(Label1, lightYellow);
     auto *line1 = placed<QFrame>(c, "Line1", 120, 952, 10680, 30);
     line1->setFrameShape(QFrame::HLine);
@@ -173,6 +174,7 @@ void Ui_main1::setupLayout(QMainWindow *main1)
     Label7->setFont(gothic(false, 9));
     List1 = placed<QListWidget>(c, "List1", 4200, 4740, 2055, 1470);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setItemDelegate(new MeasuredOnce(List1));
     paintBackground(List1, lightYellow);
     Label6 = placed<QLabel>(c, "Label6", 4320, 6360, 1935, 255, QStringLiteral("右ｸﾘｯｸにて選択削除可"));
     Label6->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -191,7 +193,7 @@ void Ui_main1::setupLayout(QMainWindow *main1)
                        "を入れて下さい。入力しないときは、ﾌｧｲﾙ名が自動的に入ります。"));
     Label5->setTextFormat(Qt::PlainText);
     Label5->setWordWrap(true);
-    Text1 = placed<QPlainTextEdit>(c, "Text1", 6360, 3120, 4455, 615);
+    Text1 = placed<CaptionEdit>(c, "Text1", 6360, 3120, 4455, 615);
     Image1 = placed<ClickLabel>(c, "Image1", 6360, 3840, 4395, 3300);
     Image1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Image1->setScaledContents(true);
@@ -237,7 +239,23 @@ void Ui_main1::setupLayout(QMainWindow *main1)
                 box->setTristate(false);
         });
 
-    QWidget::setTabOrder(Dir1, File1);
+    // The tab order follows the window. The directory pane leads, as the
+    // window opens with the focus on it; across the middle the panes, the
+    // photo list and the caption box stand side by side, each read from the
+    // top down; then the tools and options under them, the bottom row, and
+    // round to the top of the window. The nine colour buttons are one stop:
+    // Tab reaches the one that is on, the arrow keys move among them.
+    QWidget *const tabOrder[] = {
+        Dir1, File1, Command2, Command3, Command7, Command5, List1, Text1, // the middle
+        Command6, Command9, Command12, Command13, Text2, Combo1, Check3, // under the panes
+        Check2, Text3, Check1, Command10, Command11, // under the photo list
+        Text9, Text4, Check4, Command8, Command4, // the bottom row
+        Text6, Label1, // the top band
+        Option1, Option2, Option3, Option4, Option5, Option6, Option7, Option8, Option9, Text5, // the background
+        Drive1, // above the directory pane, which comes next
+    };
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     fitCaptions(client);
 }
 
@@ -269,6 +287,10 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     listrclk = popup("listrclk", QStringLiteral("listrclk"));
     list1del = item(listrclk, "list1del", QStringLiteral("リストから削除"));
     zenclr = item(listrclk, "zenclr", QStringLiteral("全リスト削除"));
+    listrclk->addSeparator();
+    sortdate = item(listrclk, "sortdate", QStringLiteral("撮影日時順に並べ替え"));
+    sortname = item(listrclk, "sortname", QStringLiteral("ファイル名順に並べ替え"));
+    listrclk->addSeparator();
     list1can = item(listrclk, "list1can", QStringLiteral("キャンセル"));
     r1clk = popup("r1clk", QStringLiteral("r1clk"));
     file1rmusup = item(r1clk, "file1rmusup", QStringLiteral("ファイルリスト更新"));
@@ -279,6 +301,21 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     dir1clkn = item(dir1clk, "dir1clkn", QStringLiteral("キャンセル"));
     rclkkijyu = popup("rclkkijyu", QStringLiteral("rclkkijyu"));
     rclkdir = item(rclkkijyu, "rclkdir", QStringLiteral("ﾃﾞｨﾚｸﾄﾘ名を右ｸﾘｯｸにて貼り付け"));
+
+    fsave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    fload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    // Alt and its letter open a menu of the menu bar as a mnemonic would,
+    // while the captions stay as they are, without a "&". A new menu adds
+    // its row.
+    const std::pair<Qt::Key, QMenu *> menuLetters[] = {
+        {Qt::Key_F, file},
+        {Qt::Key_H, about},
+    };
+    for (const auto &[letter, menu] : menuLetters) {
+        auto *key = new QShortcut(QKeySequence(Qt::ALT | letter), main1);
+        QObject::connect(key, &QShortcut::activated, main1,
+            [main1, menu] { main1->menuBar()->setActiveAction(menu->menuAction()); });
+    }
 }
 
 std::array<QRadioButton *, 9> Ui_main1::options() const

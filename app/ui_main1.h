@@ -47,6 +47,7 @@ public:
     QMenu *file, *about, *listrclk, *r1clk, *dir1clk, *rclkkijyu;
     QAction *fsave, *fload, *eexit, *easykotu, *syoukotu, *jyouhou, *list1del, *zenclr, *list1can, *file1rmusup,
         *kousin, *dirnchg, *clpchgdir, *dir1clkn, *rclkdir;
+    QAction *sortdate, *sortname;
 
     // Creates every control at its place with its caption, and the menus.
     void setupUi(QMainWindow *main1);

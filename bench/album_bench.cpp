@@ -92,8 +92,7 @@ std::vector<std::pair<QString, QByteArray>> finished(const QStringList &entries,
     std::vector<std::pair<QString, QByteArray>> out;
     for (const split::Page &p : split::pages(int(entries.size()), splitIntoPages))
         out.emplace_back(page::fileName(QStringLiteral("index.html"), p.number),
-                         cp932::encodeLines(page::compose(options(p.label), entries.mid(p.first, p.count)).lines,
-                                            cp932::Unmappable::CharRef));
+                         page::compose(options(p.label), entries.mid(p.first, p.count)).bytes);
     return out;
 }
 

@@ -4,6 +4,7 @@
 //   build/bench/listing_bench [reps]
 #include "app/main1.h"
 #include "app/panes.h"
+#include "bench/timing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,16 +19,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -59,7 +50,7 @@ int main(int argc, char **argv)
                 return std::fprintf(stderr, "expected %d files\n", n), 1;
             w.Dir1->changeTo(config.path());
         }
-        const double l = median(list), g = median(reg);
+        const double l = timing::median(list), g = timing::median(reg);
         std::printf("%8d %14.1f %14.1f %12.0f\n", n, l, g, (l + g) * 1e6 / n);
     }
     return 0;

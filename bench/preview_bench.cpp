@@ -5,6 +5,7 @@
 // Usage: preview_bench [repetitions]   (default 15; target: ratio <= 1.5)
 #include "album/preview.h"
 #include "tests/jpegs.h"
+#include "bench/timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,17 +46,6 @@ QImage photo(int width, int height)
     return image;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double msSince(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 double timeDjpeg(const QString &path)
 {
     const QByteArray file = QFile::encodeName(path);
@@ -67,7 +57,7 @@ double timeDjpeg(const QString &path)
         return -1;
     int status = 0;
     waitpid(pid, &status, 0);
-    const double ms = msSince(t);
+    const double ms = timing::msSince(t);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
 }
 
@@ -110,7 +100,7 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         const QImage a = preview::load(plain, box);
-        ours.push_back(msSince(t));
+        ours.push_back(timing::msSince(t));
         shownPlain = a.size();
 
         const double d = timeDjpeg(plain);
@@ -122,17 +112,17 @@ int main(int argc, char **argv)
 
         t.restart();
         const QImage b = preview::load(turned, box);
-        upright.push_back(msSince(t));
+        upright.push_back(timing::msSince(t));
         shownTurned = b.size();
         // Turned right, the stored top left corner is shown top right.
         markerTopRight = !b.isNull() && near(b.pixelColor(b.width() - 5, 5), marker)
                          && !near(b.pixelColor(5, 5), marker);
     }
-    const double o = median(ours), d = median(djpeg);
+    const double o = timing::median(ours), d = timing::median(djpeg);
     std::printf("preview decode          median %8.2f ms  -> %dx%d\n", o, shownPlain.width(), shownPlain.height());
     std::printf("djpeg -scale 1/8        median %8.2f ms\n", d);
     std::printf("ratio preview/djpeg     %.2f (target <= 1.5)\n", o / d);
-    std::printf("EXIF orientation 6      median %8.2f ms  -> %dx%d, %s\n", median(upright), shownTurned.width(),
+    std::printf("EXIF orientation 6      median %8.2f ms  -> %dx%d, %s\n", timing::median(upright), shownTurned.width(),
                 shownTurned.height(), markerTopRight ? "upright" : "NOT UPRIGHT");
     const bool sizesRight = shownPlain == preview::decodeSize({6000, 4000}, box, false)
                             && shownTurned == preview::decodeSize({6000, 4000}, box, true).transposed();

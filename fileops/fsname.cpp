@@ -1,5 +1,7 @@
 #include "fileops/fsname.h"
 
+#include "textio/codepoints.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -62,15 +64,12 @@ QByteArray encode(const QString &name)
     QByteArray out;
     out.reserve(name.size() * 3);
     qsizetype start = 0;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t u = name[i].unicode();
-        if (u < 0xDC80 || u > 0xDCFF)
+    for (const codepoints::CodePoint c : codepoints::walk(name)) {
+        if (c.value < 0xDC80 || c.value > 0xDCFF)
             continue;
-        if (i > 0 && QChar::isHighSurrogate(name[i - 1].unicode()))
-            continue;
-        out += QStringView(name).mid(start, i - start).toUtf8();
-        out += char(u & 0xFF);
-        start = i + 1;
+        out += QStringView(name).mid(start, c.at - start).toUtf8();
+        out += char(c.value & 0xFF);
+        start = c.at + 1;
     }
     out += QStringView(name).mid(start).toUtf8();
     return out;
@@ -78,19 +77,11 @@ QByteArray encode(const QString &name)
 
 bool isPlain(const QString &name)
 {
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t u = name[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < name.size() && QChar::isLowSurrogate(name[i + 1].unicode())) {
-            ++i;
-            continue;
-        }
-        if (QChar::isSurrogate(u))
-            return false;
-    }
-    return true;
+    // A stray byte is a surrogate without its other half.
+    return name.isValidUtf16();
 }
 
-void sortNatural(QStringList &names)
+QList<qsizetype> naturalOrder(const QStringList &names)
 {
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     collator.setNumericMode(true);
@@ -100,15 +91,20 @@ void sortNatural(QStringList &names)
     keys.reserve(size_t(names.size()));
     for (const QString &name : names)
         keys.push_back(collator.sortKey(name));
-    std::vector<qsizetype> order(size_t(names.size()));
+    QList<qsizetype> order(names.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         const int c = keys[size_t(a)].compare(keys[size_t(b)]);
         return c != 0 ? c < 0 : names[a] < names[b];
     });
+    return order;
+}
+
+void sortNatural(QStringList &names)
+{
     QStringList sorted;
     sorted.reserve(names.size());
-    for (qsizetype i : order)
+    for (qsizetype i : naturalOrder(names))
         sorted.append(names[i]);
     names = std::move(sorted);
 }

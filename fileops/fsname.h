@@ -26,6 +26,10 @@ QStringList listDirs(const QString &dir);
 // Sorts names naturally (IMG_2 before IMG_10) and case-insensitively.
 void sortNatural(QStringList &names);
 
+// The same order as indexes into names, the index of the first name first;
+// equal names keep their order.
+QList<qsizetype> naturalOrder(const QStringList &names);
+
 // dir + "/" + name, with exactly one separator.
 QString join(const QString &dir, const QString &name);
 

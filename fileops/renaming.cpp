@@ -1,6 +1,8 @@
 #include "fileops/renaming.h"
 
 #include "fileops/fsname.h"
+#include "textio/codepoints.h"
+#include "textio/diskfile.h"
 #include "textio/spaces.h"
 
 #include <QHash>
@@ -14,45 +16,11 @@
 
 namespace renaming {
 
-namespace {
-
-// Length in UTF-16 units of the first n characters, a surrogate pair
-// counting as one character so that none is ever cut in half.
-qsizetype prefixLength(QStringView s, qsizetype n)
-{
-    qsizetype i = 0;
-    for (qsizetype c = 0; c < n && i < s.size(); ++c) {
-        const bool pair = QChar::isHighSurrogate(s[i].unicode()) && i + 1 < s.size()
-                          && QChar::isLowSurrogate(s[i + 1].unicode());
-        i += pair ? 2 : 1;
-    }
-    return i;
-}
-
-qsizetype characters(QStringView s)
-{
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < s.size(); i += prefixLength(s.mid(i), 1))
-        ++n;
-    return n;
-}
-
-QString temporaryName(const QSet<QString> &taken, const QHash<QString, int> &wanted, int &counter)
-{
-    QString name;
-    do
-        name = QStringLiteral("kamerio-tmp-%1").arg(++counter);
-    while (taken.contains(name) || wanted.contains(name));
-    return name;
-}
-
-} // namespace
-
 QString serialName(const QString &base, const QString &digits, int position, const QString &oldName)
 {
     const QString trimmed = spaces::trim(base);
-    const qsizetype n = characters(trimmed);
-    const QString stem = n < 5 ? trimmed + QString(5 - n, u'0') : trimmed.left(prefixLength(trimmed, 6));
+    const qsizetype n = codepoints::count(trimmed);
+    const QString stem = n < 5 ? trimmed + QString(5 - n, u'0') : codepoints::left(trimmed, 6).toString();
     const int width = digits == QLatin1String("3") ? 3 : 2;
     const qsizetype dot = oldName.indexOf(u'.');
     return stem + QStringLiteral("%1").arg(position, width, 10, QChar(u'0'))
@@ -121,7 +89,6 @@ Plan plan(const std::vector<Move> &wanted, const QSet<QString> &taken)
 
     // What is left are rings: the first file steps aside, the others each
     // take the name just freed, and the first takes the last name freed.
-    int counter = 0;
     for (int first : movers) {
         if (placed[size_t(first)])
             continue;
@@ -130,7 +97,10 @@ Plan plan(const std::vector<Move> &wanted, const QSet<QString> &taken)
             placed[size_t(j)] = true;
             ring.push_back(j);
         }
-        const QString aside = temporaryName(taken, byTarget, counter);
+        QString aside;
+        do
+            aside = diskfile::temporaryName();
+        while (taken.contains(aside) || byTarget.contains(aside));
         Group g;
         g.ring = true;
         g.steps.push_back({wanted[size_t(first)].from, aside, first});

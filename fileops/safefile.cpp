@@ -1,6 +1,7 @@
 #include "fileops/safefile.h"
 
 #include "fileops/fsname.h"
+#include "textio/diskfile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,14 +36,6 @@ std::pair<QString, QString> split(QString path)
     if (i < 0)
         return {QStringLiteral("."), path};
     return {i == 0 ? QStringLiteral("/") : path.left(i), path.mid(i + 1)};
-}
-
-// A visible name, so that a file left under it by a failure still shows in
-// the file pane.
-QString temporaryName(const QString &dir)
-{
-    static unsigned counter = 0;
-    return fsname::join(dir, QStringLiteral("kamerio-tmp-%1-%2").arg(getpid()).arg(++counter));
 }
 
 bool exists(const QByteArray &path)
@@ -135,15 +128,12 @@ bool rename(const QString &from, const QString &to, int *error)
     // Both names are the one file: step aside under a free name first.
     const QString dir = split(from).first;
     QString aside;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        aside = temporaryName(dir);
-        if (renameExclusive(from, aside, &e))
-            break;
-        aside.clear();
-        if (e != EEXIST)
-            return fail(error, e);
-    }
-    if (aside.isEmpty())
+    e = diskfile::withTemporaryName([&](const QString &name) {
+        aside = fsname::join(dir, name);
+        int why = 0;
+        return renameExclusive(from, aside, &why) ? 0 : why;
+    });
+    if (e != 0)
         return fail(error, e);
     if (renameExclusive(aside, to, &e))
         return true;
@@ -179,78 +169,31 @@ bool copyReplacing(const QString &from, const QString &to, int *error)
     if (stat(fsname::encode(to).constData(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino)
         return fail(error, sameFileError);
 
-    const QString dir = split(to).first;
-    QByteArray temp;
-    int out = -1;
-    for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
-        temp = fsname::encode(temporaryName(dir));
-        out = open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (out < 0 && errno != EEXIST)
-            return fail(error, errno);
-    }
-    if (out < 0)
-        return fail(error, EEXIST);
-
-    int e = 0;
-    std::vector<char> buf(1 << 18);
-    for (;;) {
-        const ssize_t n = read(in, buf.data(), buf.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            e = errno;
-            break;
+    const auto copy = [in, &src](int out) {
+        std::vector<char> buf(1 << 18);
+        for (;;) {
+            const ssize_t n = read(in, buf.data(), buf.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return errno;
+            if (n == 0)
+                break;
+            if (const int e = diskfile::writeAll(out, buf.data(), size_t(n)); e != 0)
+                return e;
         }
-        if (n == 0)
-            break;
-        for (ssize_t done = 0; done < n && e == 0;) {
-            const ssize_t w = write(out, buf.data() + done, size_t(n - done));
-            if (w < 0 && errno != EINTR)
-                e = errno;
-            else if (w > 0)
-                done += w;
-        }
-        if (e != 0)
-            break;
-    }
-    const struct timespec times[2] = {src.st_atim, src.st_mtim};
-    if (e == 0)
+        const struct timespec times[2] = {src.st_atim, src.st_mtim};
         futimens(out, times);
-    // The copy must be on disk before it takes the old one's place.
-    if (e == 0 && fsync(out) != 0)
-        e = errno;
-    if (close(out) != 0 && e == 0)
-        e = errno;
-    if (e == 0 && ::rename(temp.constData(), fsname::encode(to).constData()) != 0)
-        e = errno;
-    if (e != 0) {
-        unlink(temp.constData());
+        return 0;
+    };
+    if (const int e = diskfile::replace(fsname::encode(to), copy); e != 0)
         return fail(error, e);
-    }
     return true;
 }
 
 QString reason(int error)
 {
-    switch (error) {
-    case sameFileError: return QStringLiteral("ｺﾋﾟｰ元と同じﾌｧｲﾙです");
-    case EEXIST:
-    case ENOTEMPTY: return QStringLiteral("同じ名前のものがあります");
-    case ENOENT: return QStringLiteral("見つかりません");
-    case EACCES:
-    case EPERM:
-    case EROFS: return QStringLiteral("書き込みが許可されていません");
-    case EBUSY:
-    case ETXTBSY: return QStringLiteral("使用中です");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("ﾃﾞｨｽｸがいっぱいです");
-    case EINVAL:
-    case ENAMETOOLONG: return QStringLiteral("使えない名前です");
-    case ENOTDIR: return QStringLiteral("ﾌｫﾙﾀﾞではありません");
-    case EISDIR: return QStringLiteral("ﾌｫﾙﾀﾞです");
-    case EXDEV: return QStringLiteral("別のﾄﾞﾗｲﾌﾞへは移せません");
-    default: return QString::fromLocal8Bit(strerror(error));
-    }
+    return error == sameFileError ? QStringLiteral("ｺﾋﾟｰ元と同じﾌｧｲﾙです") : diskfile::reason(error);
 }
 
 QString report(const QString &headline, const std::vector<Failure> &failures)

@@ -38,7 +38,8 @@ struct Failure
     int error;
 };
 
-// Why an operation failed, in the program's words.
+// Why an operation failed, in the program's words: the reason every
+// writer of the program gives, or that a copy would land on its source.
 QString reason(int error);
 
 // A message naming the files that failed, each with its reason; only the

@@ -2,6 +2,7 @@
 
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
+#include "textio/diskfile.h"
 
 #include <cerrno>
 
@@ -14,10 +15,11 @@ Result copyListed(const QString &dir, const QStringList &entries)
     Result r;
     const QString target = fsname::join(dir, folderName);
     const QByteArray raw = fsname::encode(target);
-    const int made = mkdir(raw.constData(), 0777) == 0 ? 0 : errno;
+    const int made = mkdir(raw.constData(), 0777) == 0 ? 0 : diskfile::creationError(errno);
     struct stat st;
     if (stat(raw.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        r.folderError = made != 0 && made != EEXIST ? made : ENOTDIR;
+        // EEXIST: something other than a folder holds the name.
+        r.folderError = made != 0 ? made : EEXIST;
         return r;
     }
     for (const QString &entry : entries) {

@@ -47,23 +47,23 @@ void checkPromises(const projectfile::Loaded &f)
 
 void checkRoundTrip(const projectfile::Loaded &f)
 {
-    projectfile::Album a;
-    a.folder = f.folder.value_or(QString());
+    const QString folder = f.folder.value_or(QString());
+    album::Album a;
     a.border = f.border.value_or(0);
     a.backLink = f.backLink.value_or(QString());
     a.title = f.title.value_or(QString());
     // The check box holds 0, 1 or 2; the window never writes anything else.
     a.widthFlag = f.widthFlag && *f.widthFlag >= 0 && *f.widthFlag <= 2 ? *f.widthFlag : 0;
-    a.option = f.option.value_or(1);
-    a.background = f.background.value_or(QString());
+    a.background = f.option.value_or(1);
+    a.backgroundImage = f.background.value_or(QString());
     a.pageName = f.pageName.value_or(QString());
     a.entries = f.entries;
 
-    const projectfile::Loaded g = projectfile::read(projectfile::write(a));
+    const projectfile::Loaded g = projectfile::read(projectfile::write(folder, a));
     require(g.magicMatched);
-    require(g.folder == a.folder && g.border == a.border && g.backLink == a.backLink);
-    require(g.widthFlag == a.widthFlag && g.option == a.option);
-    require(g.background == a.background && g.pageName == a.pageName);
+    require(g.folder == folder && g.border == a.border && g.backLink == a.backLink);
+    require(g.widthFlag == a.widthFlag && g.option == a.background);
+    require(g.background == a.backgroundImage && g.pageName == a.pageName);
     if (fullyEncodable(a.title))
         require(g.title == a.title);
     require(g.entries.size() == a.entries.size() && !g.tooManyEntries);
@@ -73,7 +73,7 @@ void checkRoundTrip(const projectfile::Loaded &f)
             require(g.entries[i] == a.entries[i]);
     }
     // And through the bytes of a file, which must at least read as one.
-    require(projectfile::parse(cp932::encodeLines(projectfile::write(a), cp932::Unmappable::Report)).magicMatched);
+    require(projectfile::parse(cp932::encodeLines(projectfile::write(folder, a), cp932::Unmappable::Report)).magicMatched);
 }
 
 } // namespace

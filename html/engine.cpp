@@ -1,5 +1,6 @@
 #include "html/engine.h"
 
+#include "album/photocheck.h"
 #include "fileops/fsname.h"
 #include "html/page.h"
 #include "html/split.h"
@@ -7,7 +8,7 @@
 namespace engine {
 
 void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
-    const QSet<QString> &photoNames, Report &report)
+    const QSet<QString> &photoPages, Report &report)
 {
     if (entries.isEmpty()) {
         report.refusals.append(QStringLiteral("項目を追加してください。"));
@@ -18,8 +19,8 @@ void makehtml(album::Album &album, const QString &folder, const QString &aaa, in
         report.refusals.append(QStringLiteral("右下のｈｔｍｌファイル名を入れてください。"));
         return;
     }
-    if (const QString clash = page::photoClash(name, photoNames); !clash.isEmpty()) {
-        report.failed.push_back({name, clash});
+    if (photoPages.contains(name)) {
+        report.failed.push_back({name, page::photoClash(name)});
         return;
     }
     page::Options o;
@@ -35,7 +36,7 @@ void makehtml(album::Album &album, const QString &folder, const QString &aaa, in
     const page::Page made = page::compose(o, entries);
     album.title = made.title;
     album.width = made.width;
-    if (const QString failure = page::save(folder, name, made.lines); !failure.isEmpty())
+    if (const QString failure = page::save(folder, name, made.bytes); !failure.isEmpty())
         report.failed.push_back({name, failure});
     else
         report.written.append(fsname::join(folder, name));
@@ -46,15 +47,19 @@ Report generate(
 {
     Report report;
     report.album = album;
-    const QSet<QString> photoNames = page::photoNames(album.entries);
+    report.missing = photocheck::missing(album.entries, folder);
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
+    QStringList names;
+    for (const split::Page &p : pages)
+        names.append(page::fileName(album.pageName, p.number));
+    const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
     for (size_t i = 0; i < pages.size(); ++i) {
         if (cancel && cancel->load()) {
             report.cancelled = true;
             break;
         }
         const split::Page &p = pages[i];
-        makehtml(report.album, folder, p.label, p.number, album.entries.mid(p.first, p.count), photoNames, report);
+        makehtml(report.album, folder, p.label, p.number, album.entries.mid(p.first, p.count), photoPages, report);
         if (progress)
             progress(int(i + 1), int(pages.size()));
     }

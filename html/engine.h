@@ -29,6 +29,7 @@ struct Report
     QStringList refusals; // why a page was not attempted, in page order
     std::vector<Failure> failed; // pages that could not be written
     album::Album album; // the album with the defaults the pages gave a blank title or width
+    QStringList missing; // the listed photos that are not in the folder; their pages are written all the same
     bool cancelled = false; // the run stopped before its last page
 };
 
@@ -42,9 +43,10 @@ Report generate(const album::Album &album, const QString &folder, const Progress
 
 // The page writer: one page holding entries, aaa after the title, bbb in the
 // file name (0 keeps the typed name). A blank title or width in album gets
-// its default. photoNames are the album's file names, gathered once a run.
+// its default. photoPages are the page names that name one of the album's
+// photos (page::photoNamesAmong), gathered once a run.
 void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
-    const QSet<QString> &photoNames, Report &report);
+    const QSet<QString> &photoPages, Report &report);
 
 // The message that ends a run: "作成しました。", or the pages that could not
 // be written with the first reason.

@@ -1,4 +1,5 @@
 // Generating the album pages from the photo list, and the screen and print presets.
+#include "album/photocheck.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
 #include "app/panes.h"
@@ -27,6 +28,8 @@ void main1::makemoto()
     // A blank title or width got its default on the pages, and keeps it.
     setAlbum(report.album);
     File1->refresh();
+    if (!report.missing.isEmpty())
+        messagebox::show(this, photocheck::message(report.missing));
     for (const QString &refusal : report.refusals)
         messagebox::show(this, refusal);
     messagebox::show(this, engine::closingMessage(report));

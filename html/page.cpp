@@ -3,11 +3,14 @@
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
 #include "html/about.h"
+#include "textio/codepoints.h"
 #include "textio/cp932.h"
 #include "textio/spaces.h"
 #include "textio/textfile.h"
 
 #include <QStringBuilder>
+
+#include <unordered_set>
 
 namespace page {
 namespace {
@@ -24,8 +27,8 @@ constexpr int namedFailures = 10;
 
 QString bodyLine(const Options &o)
 {
-    static const char *const colours[] = {"#ffffff", "#84FFFF", "#FFFF84", "#FFC384",
-                                          "#84FF84", "#C6C3FF", "#FFC3C6", "#FFC3FF"};
+    static const char *const colours[] = {
+        "#ffffff", "#84FFFF", "#FFFF84", "#FFC384", "#84FF84", "#C6C3FF", "#FFC3C6", "#FFC3FF"};
     if (o.background >= 1 && o.background <= 8)
         return QStringLiteral("<BODY bgcolor=\"%1\">").arg(QLatin1String(colours[o.background - 1]));
     if (o.background == 9)
@@ -43,25 +46,58 @@ bool isPrintWidth(const QString &width)
     return ok && value == printWidth;
 }
 
-// A file name shown as a caption is text, not markup.
-QString asText(const QString &name)
+// The page's bytes, a line at a time, each line followed by CR LF. A page of
+// a whole album runs to megabytes: it is encoded as it grows, in one buffer,
+// and a character without a CP932 form becomes a reference the browser shows.
+class Lines
 {
-    QString out = name;
-    out.replace(u'&', QLatin1String("&amp;"));
-    out.replace(u'<', QLatin1String("&lt;"));
-    out.replace(u'>', QLatin1String("&gt;"));
-    return out;
+public:
+    explicit Lines(QByteArray &bytes) : bytes_(bytes) { }
+    Lines &operator<<(QStringView line)
+    {
+        cp932::append(bytes_, line, cp932::Unmappable::CharRef);
+        bytes_ += "\r\n";
+        return *this;
+    }
+
+private:
+    QByteArray &bytes_;
+};
+
+// A file name shown as a caption is text, not markup.
+void appendAsText(QByteArray &out, QStringView name)
+{
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c != u'&' && c != u'<' && c != u'>')
+            continue;
+        cp932::append(out, name.mid(plainFrom, i - plainFrom), cp932::Unmappable::CharRef);
+        out += c == u'&' ? "&amp;" : c == u'<' ? "&lt;" : "&gt;";
+        plainFrom = i + 1;
+    }
+    cp932::append(out, name.mid(plainFrom), cp932::Unmappable::CharRef);
 }
 
-// widthAttribute is the same for every cell: empty, or " width=..." with the fixed width.
-void appendCell(QStringList &lines, const QString &entry, const QString &widthAttribute)
+// widthAttribute is the same for every cell: empty, or " width=..." with the
+// fixed width, encoded once. Appended piece by piece: a whole album runs to
+// megabytes.
+void appendCell(QByteArray &bytes, QString &address, QStringView entry, const QByteArray &widthAttribute)
 {
-    const QString name = photoentry::fileName(entry);
-    lines.append(QStringLiteral("<td nowrap align=\"center\"><img src=\"") % imageAddress(name) %
-                 QStringLiteral("\" border=\"0\"") % widthAttribute % QStringLiteral("><br>"));
-    const QString caption = photoentry::caption(entry);
-    lines.append(QStringLiteral("<FONT size=\"+1\"><b>") % (photoentry::isBlank(caption) ? asText(name) : caption) %
-                 QStringLiteral("</FONT></td>"));
+    const QStringView name = photoentry::fileNameView(entry);
+    bytes += "<td nowrap align=\"center\"><img src=\"";
+    address.clear();
+    appendAddress(address, name);
+    cp932::append(bytes, address, cp932::Unmappable::CharRef);
+    bytes += "\" border=\"0\"";
+    bytes += widthAttribute;
+    bytes += "><br>\r\n<FONT size=\"+1\"><b>";
+    const QStringView caption = photoentry::captionView(entry);
+    if (photoentry::isBlank(caption))
+        appendAsText(bytes, name);
+    else
+        cp932::append(bytes, caption, cp932::Unmappable::CharRef);
+    bytes += "</FONT></td>\r\n";
 }
 
 void appendPercent(QString &out, uchar byte)
@@ -82,12 +118,19 @@ QString fileName(const QString &typed, int number)
     return dot < 0 ? name + digits : name.left(dot) + digits + name.mid(dot);
 }
 
-QString imageAddress(const QString &photo)
+void appendAddress(QString &out, QStringView photo)
 {
-    QString out = QStringLiteral("./");
-    out.reserve(photo.size() + 8);
-    for (const QChar ch : photo) {
-        const char16_t c = ch.unicode();
+    out += QLatin1String("./");
+    // Plain characters go over in runs: most names have nothing to escape.
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < photo.size(); ++i) {
+        const char16_t c = photo[i].unicode();
+        const bool plain = c >= 0x20 && c != 0x7F && c != u'%' && c != u'#' && c != u'?' && c != u'"' && c != u'&'
+                           && !(c >= 0xDC80 && c <= 0xDCFF) && !cp932::isTwin(c);
+        if (plain)
+            continue;
+        out += photo.mid(plainFrom, i - plainFrom);
+        plainFrom = i + 1;
         switch (c) {
         case u'%': out += QLatin1String("%25"); continue;
         case u'#': out += QLatin1String("%23"); continue;
@@ -96,18 +139,23 @@ QString imageAddress(const QString &photo)
         case u'&': out += QLatin1String("&amp;"); continue;
         default: break;
         }
-        if (c < 0x20 || c == 0x7F) {
+        if (c < 0x20 || c == 0x7F)
             // The browser drops line breaks and tabs from an address.
             appendPercent(out, uchar(c));
-        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+        else if (c >= 0xDC80 && c <= 0xDCFF)
             // A byte of a name that is not UTF-8: the browser asks for that very byte.
             appendPercent(out, uchar(c & 0xFF));
-        } else if (cp932::isTwin(c)) {
-            out += QStringLiteral("&#%1;").arg(int(c));
-        } else {
-            out += ch;
-        }
+        else
+            out += QLatin1String(codepoints::charRef(c));
     }
+    out += photo.mid(plainFrom);
+}
+
+QString imageAddress(const QString &photo)
+{
+    QString out;
+    out.reserve(photo.size() + 8);
+    appendAddress(out, photo);
     return out;
 }
 
@@ -118,11 +166,14 @@ Page compose(const Options &o, const QStringList &entries)
     p.width = o.fixedWidth && o.width.isEmpty() ? defaultWidth : o.width;
     const bool backLink = o.backLink.size() > backLinkAfter;
     const bool compact = (o.albumCount == 5 || o.albumCount == 6) && o.fixedWidth && isPrintWidth(p.width);
-    const QString widthAttribute =
-        o.fixedWidth ? QStringLiteral(" width=\"") % spaces::trim(p.width) % u'"' : QString();
+    const QString width = QStringLiteral(" width=\"") % spaces::trim(p.width) % u'"';
+    const QByteArray widthAttribute = o.fixedWidth ? cp932::encode(width, cp932::Unmappable::CharRef) : QByteArray();
 
-    QStringList &l = p.lines;
-    l.reserve(40 + entries.size() * 4);
+    // About 180 bytes a photo: two cell lines and a share of the rows.
+    p.bytes.reserve(2000 + entries.size() * 180);
+    Lines l(p.bytes);
+    // One buffer for every photo's address, reused.
+    QString address;
     l << QStringLiteral("<HTML>") << QStringLiteral("<HEAD>")
       << QStringLiteral("<META HTTP-EQUIV=\"Content-type\" CONTENT=\"text/html; charset=Shift_JIS\">")
       << QStringLiteral("<TITLE>") + p.title + o.label + QStringLiteral("</TITLE>") << QStringLiteral("</HEAD>")
@@ -144,10 +195,10 @@ Page compose(const Options &o, const QStringList &entries)
 
     for (qsizetype i = 0; i < entries.size(); i += 2) {
         l << QStringLiteral("<tr>");
-        appendCell(l, entries[i], widthAttribute);
+        appendCell(p.bytes, address, entries[i], widthAttribute);
         l << gapCell;
         if (i + 1 < entries.size())
-            appendCell(l, entries[i + 1], widthAttribute);
+            appendCell(p.bytes, address, entries[i + 1], widthAttribute);
         else
             l << gapCell;
         l << QStringLiteral("</tr>");
@@ -161,29 +212,35 @@ Page compose(const Options &o, const QStringList &entries)
         l << QStringLiteral("<A href=\"") + o.backLink + QStringLiteral("\">") << QStringLiteral("<FONT size=\"+2\">")
           << QStringLiteral("<b>戻　る</b></FONT></A>") << QStringLiteral("<BR>");
     l << QStringLiteral("</CENTER>")
-      << QStringLiteral("<FONT size=\"-1\">このページは <A href=\"%1\" target=\"_top\">%2</A> Ver %3 で作成しました。</FONT>")
+      << QStringLiteral(
+             "<FONT size=\"-1\">このページは <A href=\"%1\" target=\"_top\">%2</A> Ver %3 で作成しました。</FONT>")
              .arg(about::homePage, about::product, about::version)
       << QStringLiteral("</BODY>") << QStringLiteral("</HTML>");
     return p;
 }
 
-QSet<QString> photoNames(const QStringList &albumEntries)
+QSet<QString> photoNamesAmong(const QStringList &names, const QStringList &albumEntries)
 {
-    QSet<QString> names;
-    names.reserve(albumEntries.size());
+    struct Hash
+    {
+        size_t operator()(QStringView s) const { return qHash(s); }
+    };
+    // Views into names: no copy of the album's thirty thousand file names.
+    std::unordered_set<QStringView, Hash> wanted(names.begin(), names.end());
+    QSet<QString> found;
     for (const QString &entry : albumEntries)
-        names.insert(photoentry::fileName(entry));
-    return names;
+        if (const QStringView name = photoentry::fileNameView(entry); wanted.count(name))
+            found.insert(name.toString());
+    return found;
 }
 
-QString photoClash(const QString &name, const QSet<QString> &photoNames)
+QString photoClash(const QString &name)
 {
-    if (!photoNames.contains(name))
-        return QString();
-    return QStringLiteral("「%1」は写真リストにある写真と同じ名前です。写真を上書きしないよう、書き込みませんでした。").arg(name);
+    return QStringLiteral("「%1」は写真リストにある写真と同じ名前です。写真を上書きしないよう、書き込みませんでした。")
+        .arg(name);
 }
 
-QString save(const QString &folder, const QString &name, const QStringList &lines)
+QString save(const QString &folder, const QString &name, const QByteArray &bytes)
 {
     if (name.contains(u'/') || name.contains(QChar(0)))
         return QStringLiteral("「%1」はフォルダを含む名前なので、ページを書き込めませんでした。\n"
@@ -195,7 +252,7 @@ QString save(const QString &folder, const QString &name, const QStringList &line
         return QStringLiteral("フォルダ名かファイル名に読み取れない文字があるため、ページを書き込めませんでした。\n%1")
             .arg(path);
     QString error;
-    if (textfile::save(path, cp932::encodeLines(lines, cp932::Unmappable::CharRef), &error))
+    if (textfile::save(path, bytes, &error))
         return QString();
     return error;
 }

@@ -1,4 +1,4 @@
-// One album page: its lines, its file name and its writing to disk.
+// One album page: its bytes, its file name and its writing to disk.
 #pragma once
 
 #include <QSet>
@@ -26,7 +26,7 @@ struct Options
 
 struct Page
 {
-    QStringList lines;
+    QByteArray bytes; // CP932, every line followed by CR LF
     QString title; // the title, after a blank one got its default
     QString width; // the width, after an empty one got its default
 };
@@ -41,18 +41,21 @@ QString fileName(const QString &typed, int number);
 
 // The img src address of a photo in the page's folder.
 QString imageAddress(const QString &photo);
+// The same address, appended to out.
+void appendAddress(QString &out, QStringView photo);
 
-// The file names of the album's photos, gathered once for every page of a run.
-QSet<QString> photoNames(const QStringList &albumEntries);
+// The names among names that are file names of the album's photos (a page
+// file name typed as "a.jpg", say): a page must never be written over one of
+// the album's own photos. One pass over the album for every page of a run.
+QSet<QString> photoNamesAmong(const QStringList &names, const QStringList &albumEntries);
 
-// Why a page of that name must not be written over one of the album's own
-// photos (a file name typed as "a.jpg", say); empty when it may.
-QString photoClash(const QString &name, const QSet<QString> &photoNames);
+// Why a page of that name was not written over the photo.
+QString photoClash(const QString &name);
 
-// Writes the page into folder atomically, in CP932 with CR LF. Returns an
+// Writes the page's bytes into folder atomically. Returns an
 // empty text, or a Japanese reason why the page could not be written, in
 // which case any old file of that name is left as it was.
-QString save(const QString &folder, const QString &name, const QStringList &lines);
+QString save(const QString &folder, const QString &name, const QByteArray &bytes);
 
 // The message that ends a run in which some pages could not be written.
 QString failureReport(const QStringList &failedPages, const QString &firstReason);

@@ -1,8 +1,10 @@
 #include "project/projectfile.h"
 
 #include "album/photoentry.h"
+#include "textio/codepoints.h"
 #include "textio/cp932.h"
 #include "textio/spaces.h"
+#include "textio/textfile.h"
 
 #include <QSet>
 
@@ -17,19 +19,11 @@ QString withCharRefs(const QString &text)
 {
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        char32_t c = u;
-        qsizetype units = 1;
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            units = 2;
-        }
-        if (cp932::hasForm(c))
-            out += QStringView(text).mid(i, units);
+    for (const codepoints::CodePoint c : codepoints::walk(text)) {
+        if (cp932::hasForm(c.value))
+            out += QStringView(text).mid(c.at, c.size);
         else
-            out += QStringLiteral("&#%1;").arg(quint32(c));
-        i += units - 1;
+            out += QLatin1String(codepoints::charRef(c.value));
     }
     return out;
 }
@@ -190,11 +184,12 @@ Loaded parse(QByteArrayView bytes)
 {
     const bool tooLarge = bytes.size() > maxBytes;
     if (tooLarge) {
-        // Cut at a line break: CR never occurs inside a CP932 character.
+        // Cut at a line break: neither CR nor LF occurs inside a CP932 or a
+        // UTF-8 character.
         bytes = bytes.first(maxBytes);
-        bytes = bytes.first(bytes.lastIndexOf('\r') + 1);
+        bytes = bytes.first(qMax(bytes.lastIndexOf('\r'), bytes.lastIndexOf('\n')) + 1);
     }
-    Loaded out = read(cp932::splitLines(cp932::decode(bytes)));
+    Loaded out = read(cp932::splitLines(textfile::decode(bytes)));
     out.tooLarge = tooLarge;
     return out;
 }

@@ -61,6 +61,7 @@ struct Loaded
 Loaded read(const QStringList &lines);
 
 inline const QString notProject = QStringLiteral("kamerio のファイルではありません。");
+inline const QString loadedNotice = QStringLiteral("読込み完了");
 inline const QString otherFolder = QStringLiteral("作成時のディレクトリと違います。\n作業は、続行します。");
 
 // What the user is told about a file read only in part.
@@ -71,7 +72,9 @@ QStringList notices(const Loaded &loaded);
 void apply(const Loaded &loaded, album::Album &album);
 
 // Reads the bytes of a file, of which at most maxBytes + 1 need be given:
-// more than maxBytes means the file goes on beyond them.
+// more than maxBytes means the file goes on beyond them. The file may come
+// from an editor: UTF-8 is read as textfile::decode tells it from CP932, and
+// a line may end at LF as well as at CR LF or CR.
 Loaded parse(QByteArrayView bytes);
 
 // The name the save dialog proposes for a page file name: up to and

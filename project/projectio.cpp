@@ -1,5 +1,6 @@
 // The "ファイル" menu's project-file commands: the dialogs, the messages and
 // the controls around the project-file format.
+#include "album/photocheck.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
 #include "app/panes.h"
@@ -140,24 +141,30 @@ void main1::fload_Click()
     const QString path = chooseFile(*this, QFileDialog::AcceptOpen, Dir1->path());
     if (path.size() < 4)
         return;
-    {
-        const QSignalBlocker quiet(List1);
-        List1->clear();
-    }
+    loadProject(path);
+}
+
+bool main1::loadProject(const QString &path)
+{
     const std::optional<QByteArray> bytes = textfile::load(path, projectfile::maxBytes + 1);
     const projectfile::Loaded f = projectfile::parse(bytes ? QByteArrayView(*bytes) : QByteArrayView());
+    // The album on screen is kept until the file has proved to be one.
     if (!f.magicMatched) {
-        Label11_Click();
         messagebox::show(this, projectfile::notProject);
-        return;
+        return false;
     }
     if (!f.madeIn(Dir1->path()))
         messagebox::show(this, projectfile::otherFolder);
     album::Album a = album();
     projectfile::apply(f, a);
     setAlbum(a);
+    // A loaded album starts a history of its own, even one listing the same photos.
+    list1history_.clear();
     Label11_Click();
     for (const QString &notice : projectfile::notices(f))
         messagebox::show(this, notice);
-    messagebox::show(this, QStringLiteral("読込み完了"));
+    if (const QStringList missing = photocheck::missing(a.entries, Dir1->path()); !missing.isEmpty())
+        messagebox::show(this, photocheck::message(missing));
+    messagebox::show(this, projectfile::loadedNotice);
+    return true;
 }

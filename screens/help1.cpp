@@ -1,6 +1,7 @@
 #include "screens/help1.h"
 
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -41,6 +42,9 @@ helper1::helper1(QWidget *parent) : QWidget(parent, Qt::Window)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Text1);
+
+    // Escape closes it, as it closes the about box.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
     Form_Load();
 }

@@ -1,3 +1,4 @@
+#include "albumwindow.h"
 #include "jpegs.h"
 #include "testkit.h"
 
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -45,58 +47,17 @@ bool near(const QColor &a, const QColor &b)
     return qAbs(a.red() - b.red()) < 40 && qAbs(a.green() - b.green()) < 40 && qAbs(a.blue() - b.blue()) < 40;
 }
 
-// The window moved to a folder of the sandbox holding the given files, all
-// of them registered, shown and active so that keys go where the focus is.
-struct Album
-{
-    explicit Album(const QStringList &names)
-    {
-        dir = box.folder(QStringLiteral("photos"));
-        box.touch(dir, names);
-        w = testkit::window();
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        w->Dir1->changeTo(dir);
-        w->allselec();
-    }
-
-    QStringList entries() const { return itemTexts(w->List1); }
-
-    int selected() const
-    {
-        const QList<QListWidgetItem *> items = w->List1->selectedItems();
-        return items.isEmpty() ? -1 : w->List1->row(items.first());
-    }
-
-    QString caption() const { return w->Text1->toPlainText(); }
-
-    // Keys go to the focus, as a user's do.
-    void key(Qt::Key k) const { QTest::keyClick(QApplication::focusWidget(), k); }
-    void type(const QString &text) const { QTest::keyClicks(QApplication::focusWidget(), text); }
-
-    void clickEntry(int row, Qt::MouseButton button = Qt::LeftButton) const
-    {
-        const QRect r = w->List1->visualItemRect(w->List1->item(row));
-        QTest::mouseClick(w->List1->viewport(), button, {}, r.center());
-    }
-
-    void clickEntry(const QString &entry) const { clickEntry(entries().indexOf(entry)); }
-
-    void rightClickList() const { clickEntry(0, Qt::RightButton); }
-
-    testkit::Sandbox box;
-    QString dir;
-    std::unique_ptr<main1> w;
-};
-
 TEST(CaptionKeyboard, EnterAloneCaptionsTheWholeList)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")});
     testkit::Modals modals;
-    a.clickEntry(0);
-    ASSERT_EQ(a.selected(), 0);
+    // Tabbing in marks the first entry without selecting it; the first arrow
+    // selects it rather than moving past it.
+    a.w->Command5->setFocus();
+    a.key(Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), a.w->List1);
+    a.key(Qt::Key_Down);
+    ASSERT_EQ(a.selected(), 0);
     a.key(Qt::Key_Return);
     EXPECT_EQ(a.selected(), 0);
     const QStringList typed = {QStringLiteral("first"), QStringLiteral("two, with comma"), QStringLiteral("a<br>b")};
@@ -114,12 +75,16 @@ TEST(CaptionKeyboard, EnterAloneCaptionsTheWholeList)
     EXPECT_EQ(a.entries(), QStringList({"p1.jpg,first", "p2.jpg,two, with comma", "p3.jpg,a<br>b"}));
     EXPECT_EQ(QApplication::focusWidget(), a.w->Text1);
     EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
+    // Back in the list with nothing selected, the first arrow starts at the top again.
+    QTest::keyClick(a.w->Text1, Qt::Key_Tab, Qt::ShiftModifier);
+    a.key(Qt::Key_Up);
+    EXPECT_EQ(a.selected(), 0);
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
 TEST(CaptionKeyboard, MovingOnShowsTheNextCaptionAndSpaceRegistersToo)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     a.w->List1->item(1)->setText(QStringLiteral("p2.jpg,kept"));
     a.w->List1->setCurrentRow(0);
     a.w->Text1->setFocus();
@@ -134,7 +99,7 @@ TEST(CaptionKeyboard, MovingOnShowsTheNextCaptionAndSpaceRegistersToo)
 
 TEST(CaptionRegistration, StoresTheTextExactlyAsTyped)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     const QString flower = QStringLiteral("はな<br>さく");
     a.w->List1->setCurrentRow(0);
     a.w->Text1->setPlainText(flower);
@@ -162,7 +127,7 @@ TEST(CaptionRegistration, StoresTheTextExactlyAsTyped)
 
 TEST(CaptionRegistration, WithoutSelectionStoresNothingAndSelectsTheFirst)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     testkit::Modals modals;
     a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,old"));
     a.w->Text1->setPlainText(QStringLiteral("lost"));
@@ -182,7 +147,7 @@ TEST(CaptionRegistration, WithoutSelectionStoresNothingAndSelectsTheFirst)
 
 TEST(CaptionRegistration, ANameWithACommaLosesItsTail)
 {
-    Album a({QStringLiteral("a,b.jpg")});
+    AlbumWindow a({QStringLiteral("a,b.jpg")});
     a.w->List1->setCurrentRow(0);
     EXPECT_EQ(a.caption(), QStringLiteral("b.jpg"));
     EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/a"));
@@ -193,7 +158,7 @@ TEST(CaptionRegistration, ANameWithACommaLosesItsTail)
 
 TEST(CaptionScratch, OtherSelectionsAndThePopUpDiscardTyping)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     testkit::Modals modals;
     a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,one"));
     a.clickEntry(1);
@@ -221,47 +186,79 @@ TEST(CaptionScratch, OtherSelectionsAndThePopUpDiscardTyping)
     modals.choose(QStringLiteral("list1can"));
     a.rightClickList();
     EXPECT_EQ(a.caption(), QStringLiteral("one"));
+
+    // So does the pop-up opened from the keyboard.
+    for (const auto &[key, held] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+        a.w->Text1->setPlainText(QStringLiteral("typed"));
+        a.w->List1->setFocus();
+        QTest::keyClick(a.w->List1, key, held);
+        EXPECT_EQ(a.caption(), QStringLiteral("one"));
+    }
+    EXPECT_EQ(modals.menusOpened, QStringList({"listrclk", "listrclk", "listrclk", "listrclk"}));
     EXPECT_EQ(a.entries(), QStringList({"p1.jpg,one", "p2.jpg"}));
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
+TEST(CaptionKeyboard, TabLeavesTheCaptionBoxAndNeverEntersACaption)
+{
+    AlbumWindow a({QStringLiteral("p1.jpg")});
+    a.w->Text1->setFocus();
+    a.type(QStringLiteral("ab"));
+    a.key(Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), a.w->Text1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), a.w->Text1);
+    QApplication::clipboard()->setText(QStringLiteral("x\ty\t"));
+    QTest::keyClick(a.w->Text1, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(a.caption(), QStringLiteral("abx y "));
+}
+
 TEST(ListEditing, DeleteRemovesTheSelectedEntryAndShowsTheNext)
 {
-    Album a({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
-    testkit::Modals modals;
-    a.w->List1->item(3)->setText(QStringLiteral("p4.jpg,four"));
-    a.w->List1->setCurrentRow(2);
-    modals.choose(QStringLiteral("list1del"));
-    a.rightClickList();
-    EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four", "p5.jpg"}));
-    EXPECT_EQ(a.selected(), 2);
-    EXPECT_EQ(a.caption(), QStringLiteral("four"));
-    EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/p4.jpg"));
-    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("4"));
+    // The pop-up's item and the Delete key do the same.
+    for (const bool byKey : {false, true}) {
+        AlbumWindow a({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
+        testkit::Modals modals;
+        const auto remove = [&] {
+            if (byKey) {
+                a.w->List1->setFocus();
+                a.key(Qt::Key_Delete);
+            } else {
+                modals.choose(QStringLiteral("list1del"));
+                a.rightClickList();
+            }
+        };
+        a.w->List1->item(3)->setText(QStringLiteral("p4.jpg,four"));
+        a.w->List1->setCurrentRow(2);
+        remove();
+        EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four", "p5.jpg"}));
+        EXPECT_EQ(a.selected(), 2);
+        EXPECT_EQ(a.caption(), QStringLiteral("four"));
+        EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/p4.jpg"));
+        EXPECT_EQ(a.w->Label11->text(), QStringLiteral("4"));
 
-    a.w->List1->setCurrentRow(3);
-    modals.choose(QStringLiteral("list1del"));
-    a.rightClickList();
-    EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four"}));
-    EXPECT_EQ(a.selected(), -1);
-    EXPECT_EQ(a.caption(), QString());
-    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
+        a.w->List1->setCurrentRow(3);
+        remove();
+        EXPECT_EQ(a.entries(), QStringList({"p1.jpg", "p2.jpg", "p4.jpg,four"}));
+        EXPECT_EQ(a.selected(), -1);
+        EXPECT_EQ(a.caption(), QString());
+        EXPECT_EQ(a.w->Label11->text(), QStringLiteral("3"));
 
-    modals.choose(QStringLiteral("list1del"));
-    a.rightClickList();
-    EXPECT_EQ(a.entries(), QStringList({"p2.jpg", "p4.jpg,four"}));
-    EXPECT_EQ(a.selected(), 0);
-    EXPECT_EQ(a.w->Label11->text(), QStringLiteral("2"));
+        remove();
+        EXPECT_EQ(a.entries(), QStringList({"p2.jpg", "p4.jpg,four"}));
+        EXPECT_EQ(a.selected(), 0);
+        EXPECT_EQ(a.w->Label11->text(), QStringLiteral("2"));
 
-    a.w->zenclr_Click();
-    a.w->list1del_Click();
-    EXPECT_TRUE(a.entries().isEmpty());
-    EXPECT_TRUE(modals.shown.isEmpty());
+        a.w->zenclr_Click();
+        a.w->list1del_Click();
+        EXPECT_TRUE(a.entries().isEmpty());
+        EXPECT_TRUE(modals.shown.isEmpty());
+    }
 }
 
 TEST(ListEditing, ClearAllEmptiesListCaptionAndPreview)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     testkit::Modals modals;
     writeJpeg(a.dir + QStringLiteral("/p1.jpg"), filled(40, 30, red));
     a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,one"));
@@ -279,7 +276,7 @@ TEST(ListEditing, ClearAllEmptiesListCaptionAndPreview)
 
 TEST(ListEditing, SelectionHandlingOnAnEmptyListAsksForPhotos)
 {
-    Album a({QStringLiteral("p1.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg")});
     testkit::Modals modals;
     a.w->List1->setCurrentRow(0);
     // Refilling and emptying the list are no selection changes.
@@ -295,7 +292,7 @@ TEST(ListEditing, SelectionHandlingOnAnEmptyListAsksForPhotos)
 
 TEST(Preview, ShowsTheSelectedPhotoUprightAtTheBoxSize)
 {
-    Album a({QStringLiteral("red.jpg"), QStringLiteral("big.jpg"), QStringLiteral("turned.jpg")});
+    AlbumWindow a({QStringLiteral("red.jpg"), QStringLiteral("big.jpg"), QStringLiteral("turned.jpg")});
     writeJpeg(a.dir + QStringLiteral("/red.jpg"), filled(40, 30, red));
     writeJpeg(a.dir + QStringLiteral("/big.jpg"), filled(2400, 1600, blue));
     // Stored on its side, left half red: shown upright the red half is on top.
@@ -331,7 +328,7 @@ TEST(Preview, ShowsTheSelectedPhotoUprightAtTheBoxSize)
 
 TEST(Preview, StaysEmptyForWhatIsNoPicture)
 {
-    Album a({QStringLiteral("ok.jpg"), QStringLiteral("text.jpg")});
+    AlbumWindow a({QStringLiteral("ok.jpg"), QStringLiteral("text.jpg")});
     writeJpeg(a.dir + QStringLiteral("/ok.jpg"), filled(40, 30, red));
     QDir(a.dir).mkdir(QStringLiteral("folder.jpg"));
     const QString odd = fsname::decode("odd\xff.jpg");
@@ -357,7 +354,7 @@ TEST(Preview, StaysEmptyForWhatIsNoPicture)
 
 TEST(Preview, LooksInTheNewFolderWhenTheListIsKept)
 {
-    Album a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
     writeJpeg(a.dir + QStringLiteral("/p1.jpg"), filled(40, 30, red));
     writeJpeg(a.dir + QStringLiteral("/p2.jpg"), filled(40, 30, red));
     const QString other = a.box.folder(QStringLiteral("other"));

@@ -259,7 +259,7 @@ TEST(WorkFolderCopy, PlainFileNamedTmpOrALoopIsNeverWrittenThrough)
     w->List1->addItems({"p1.jpg"});
     w->Command5->click();
     ASSERT_EQ(modals.shown.size(), 1);
-    EXPECT_EQ(modals.shown[0].text, "作業ﾌｫﾙﾀﾞ tmp を作れませんでした（ﾌｫﾙﾀﾞではありません）。");
+    EXPECT_EQ(modals.shown[0].text, "作業ﾌｫﾙﾀﾞ tmp を作れませんでした（同じ名前のものがあります）。");
     EXPECT_EQ(filesWithContents(work), QStringList({"p1.jpg=p1.jpg", "tmp=tmp"}));
 
     QFile::remove(work + "/tmp");

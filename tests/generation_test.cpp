@@ -1,6 +1,7 @@
 #include "pagekit.h"
 #include "testkit.h"
 
+#include "album/photoentry.h"
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/panes.h"
@@ -59,9 +60,15 @@ protected:
     QByteArray page(const QString &name) const { return testkit::bytes(folder() + u'/' + name); }
     QStringList pages() const { return QDir(folder()).entryList({QStringLiteral("*.html")}, QDir::AllEntries); }
 
-    // Fills the photo list as the caption workflow leaves it.
-    void album(const QStringList &entries)
+    // Fills the photo list as the caption workflow leaves it; the photos are
+    // in the folder unless told otherwise.
+    void album(const QStringList &entries, bool withPhotos = true)
     {
+        for (const QString &entry : entries) {
+            QFile photo(folder() + u'/' + photoentry::fileName(entry));
+            if (withPhotos && !photo.exists())
+                photo.open(QIODevice::WriteOnly);
+        }
         {
             const QSignalBlocker quiet(w->List1);
             w->List1->clear();
@@ -327,7 +334,7 @@ TEST_F(Generation, OneClickButtonRegistersEveryPhotoAndWritesThem)
 {
     box.touch(folder(), {QStringLiteral("b.JPG"), QStringLiteral("a.jpg"), QStringLiteral("c.gif")});
     w->File1->refresh();
-    album({QStringLiteral("x.jpg,消える")});
+    album({QStringLiteral("x.jpg,消える")}, false);
     QTest::mouseClick(w->Command8, Qt::LeftButton);
     EXPECT_EQ(modals.texts(), QStringList{done});
     pagekit::Expect e;
@@ -347,6 +354,29 @@ TEST_F(Generation, OneClickButtonInAFolderWithoutPhotos)
     QTest::mouseClick(w->Command8, Qt::LeftButton);
     EXPECT_EQ(modals.texts(), (QStringList{noPhoto, done}));
     EXPECT_EQ(w->File1->names(), QStringList{QStringLiteral("c.gif")});
+}
+
+TEST_F(Generation, PhotosMissingFromTheFolderAreNamedAndThePagesWritten)
+{
+    // A photo in a sub-folder is found there; a folder is no photo.
+    const QStringList entries = QStringList{"here.jpg,ある", "sub/in.jpg", "sub"} + names(1, 12) + QStringList{"p1.jpg,二度目"};
+    album(entries, false);
+    box.touch(folder(), {QStringLiteral("here.jpg")});
+    box.touch(box.folder(QStringLiteral("work/sub")), {QStringLiteral("in.jpg")});
+    generate();
+    const QString named = QStringLiteral("写真リストの次の写真が、フォルダにありません。\nsub\n") + names(1, 9).join(u'\n');
+    EXPECT_EQ(modals.texts(), (QStringList{named + QStringLiteral("\nほか 3 枚"), done}));
+    EXPECT_FALSE(page(QStringLiteral("index.html")).isEmpty());
+
+    // The one-click button lists the folder as the file pane last showed it.
+    modals.shown.clear();
+    box.touch(folder(), {QStringLiteral("gone.jpg")});
+    w->File1->refresh();
+    QFile::remove(folder() + QStringLiteral("/gone.jpg"));
+    QTest::mouseClick(w->Command8, Qt::LeftButton);
+    EXPECT_EQ(modals.texts(),
+        (QStringList{QStringLiteral("写真リストの次の写真が、フォルダにありません。\ngone.jpg"), done}));
+    EXPECT_EQ(itemTexts(w->List1), (QStringList{QStringLiteral("gone.jpg"), QStringLiteral("here.jpg")}));
 }
 
 TEST_F(Generation, APageThatCannotBeWrittenIsNamedAndTheOthersAreWritten)
@@ -395,6 +425,7 @@ TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
     if (!mount.mounted())
         GTEST_SKIP() << mount.why();
     testkit::writeFile(ro + QStringLiteral("/index.html"), "old page");
+    box.touch(ro, names(1, 3));
     ASSERT_TRUE(mount.makeReadOnly());
     moveTo(ro);
     album(names(1, 3));
@@ -404,7 +435,8 @@ TEST_F(Generation, AReadOnlyFolderKeepsTheOldPage)
     EXPECT_TRUE(modals.shown[0].text.startsWith(
         QStringLiteral("次のページは書き込めませんでした（前からあるファイルはそのままです）。\nindex.html\n\n")))
         << modals.shown[0].text.toStdString();
-    EXPECT_TRUE(modals.shown[0].text.contains(ro + QStringLiteral("/index.html")));
+    EXPECT_TRUE(modals.shown[0].text.endsWith(ro + QStringLiteral("/index.html\n読み取り専用のﾄﾞﾗｲﾌﾞです")))
+        << modals.shown[0].text.toStdString();
 }
 
 TEST_F(Generation, AFullDiskKeepsTheOldPage)
@@ -414,18 +446,15 @@ TEST_F(Generation, AFullDiskKeepsTheOldPage)
     if (!mount.mounted())
         GTEST_SKIP() << mount.why();
     testkit::writeFile(full + QStringLiteral("/index.html"), "old page");
-    {
-        QFile filler(full + QStringLiteral("/filler"));
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) == block.size()) {
-        }
-    }
+    box.touch(full, names(1, 3));
+    ASSERT_NO_FATAL_FAILURE(mount.fill());
     moveTo(full);
     album(names(1, 3));
     generate();
     EXPECT_EQ(testkit::bytes(full + QStringLiteral("/index.html")), QByteArray("old page"));
     ASSERT_EQ(modals.shown.size(), 1);
-    EXPECT_TRUE(modals.shown[0].text.contains(QStringLiteral("\nindex.html\n\n"))) << modals.shown[0].text.toStdString();
-    EXPECT_EQ(QDir(full).entryList(QDir::Files), (QStringList{"filler", "index.html"}));
+    EXPECT_TRUE(modals.shown[0].text.endsWith(
+        QStringLiteral("\nindex.html\n\nファイルを書き込めませんでした。\n%1/index.html\nﾃﾞｨｽｸがいっぱいです").arg(full)))
+        << modals.shown[0].text.toStdString();
+    EXPECT_EQ(QDir(full).entryList(QDir::Files), (QStringList{"filler", "index.html", "p1.jpg", "p2.jpg", "p3.jpg"}));
 }

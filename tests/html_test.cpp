@@ -14,7 +14,7 @@ namespace {
 
 QByteArray encoded(const page::Page &p)
 {
-    return cp932::encodeLines(p.lines, cp932::Unmappable::CharRef);
+    return p.bytes;
 }
 
 // The options of a fresh window.
@@ -76,7 +76,7 @@ TEST(PageWriter, OnePhotoWithFreshOptionsIsExactlyTheseBytes)
 
 TEST(PageWriter, FooterNamesTheProgramItsHomeAndVersion)
 {
-    const QStringList lines = page::compose(fresh(1), {QStringLiteral("a.jpg")}).lines;
+    const QStringList lines = cp932::splitLines(cp932::decode(page::compose(fresh(1), {QStringLiteral("a.jpg")}).bytes));
     const QString footer = lines[lines.size() - 3];
     EXPECT_EQ(about::version, QStringLiteral("1.34"));
     EXPECT_TRUE(about::homePage.startsWith(QStringLiteral("http://")));
@@ -163,7 +163,7 @@ TEST(PageWriter, CompactRuleReadsTheWidthAsANumberOfTheWholeAlbum)
         page::Options o = fresh(albumCount);
         o.fixedWidth = fixed;
         o.width = width;
-        return int(page::compose(o, names(onPage)).lines.count(QStringLiteral("<tr><td colspan=\"3\">　</td></tr>")));
+        return int(cp932::decode(page::compose(o, names(onPage)).bytes).count(QStringLiteral("<tr><td colspan=\"3\">　</td></tr>")));
     };
     EXPECT_EQ(spacers(6, 6, QStringLiteral(" 360 ")), 0);
     EXPECT_EQ(spacers(6, 6, QStringLiteral("360.0")), 0);
@@ -214,7 +214,7 @@ TEST(PageWriter, TitleAndWidthDefaults)
     EXPECT_EQ(page::compose(o, names(3)).width, QString());
     o.fixedWidth = true;
     o.width = QStringLiteral(" 400 ");
-    EXPECT_TRUE(page::compose(o, names(1)).lines.join(u'\n').contains(QStringLiteral("width=\"400\">")));
+    EXPECT_TRUE(page::compose(o, names(1)).bytes.contains("width=\"400\">"));
 }
 
 TEST(PageWriter, CaptionsAreWrittenAsTyped)
@@ -330,16 +330,16 @@ TEST(PageSave, ReplacesWholeAndRefusesPathsInTheName)
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(5000, 'x'));
     old.close();
-    EXPECT_EQ(page::save(dir.path(), QStringLiteral("index.html"), {QStringLiteral("<HTML>"), QStringLiteral("写")}),
+    EXPECT_EQ(page::save(dir.path(), QStringLiteral("index.html"), QByteArray("<HTML>\r\n\x8E\xCA\r\n")),
               QString());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("<HTML>\r\n\x8E\xCA\r\n"));
 
-    EXPECT_TRUE(page::save(dir.path(), QStringLiteral("../escape.html"), {QStringLiteral("x")}).contains(u'/'));
+    EXPECT_TRUE(page::save(dir.path(), QStringLiteral("../escape.html"), QByteArray("x\r\n")).contains(u'/'));
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/../escape.html")));
     const QString odd = dir.path() + QStringLiteral("/caf") + QChar(0xDCE9);
-    EXPECT_FALSE(page::save(odd, QStringLiteral("index.html"), {QStringLiteral("x")}).isEmpty());
+    EXPECT_FALSE(page::save(odd, QStringLiteral("index.html"), QByteArray("x\r\n")).isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"index.html"});
 
     const QString report = page::failureReport(

@@ -299,12 +299,30 @@ TEST(ProjectReader, HostileInputsAreReadWithoutHarm)
 
 TEST(ProjectReader, FileLargerThanTheLimitIsReadUpToItsLastWholeLine)
 {
-    QByteArray bytes = "kamerio,f,1,u,t,1\r\nopt1\r\nbg\r\npage\r\na.jpg\r\nb.jpg,";
-    bytes += QByteArray(projectfile::maxBytes + 1 - bytes.size(), 'x');
-    const Loaded f = projectfile::parse(bytes);
-    EXPECT_TRUE(f.tooLarge);
-    EXPECT_EQ(f.entries, QStringList{QStringLiteral("a.jpg")});
-    EXPECT_FALSE(projectfile::parse(bytes.first(projectfile::maxBytes)).tooLarge);
+    for (const char *end : {"\r\n", "\n"}) {
+        QByteArray bytes =
+            QByteArray("kamerio,f,1,u,t,1\r\nopt1\r\nbg\r\npage\r\na.jpg\r\nb.jpg,").replace("\r\n", end);
+        bytes += QByteArray(projectfile::maxBytes + 1 - bytes.size(), 'x');
+        const Loaded f = projectfile::parse(bytes);
+        EXPECT_TRUE(f.tooLarge);
+        EXPECT_EQ(f.entries, QStringList{QStringLiteral("a.jpg")});
+        EXPECT_FALSE(projectfile::parse(bytes.first(projectfile::maxBytes)).tooLarge);
+    }
+}
+
+TEST(ProjectReader, FilesFromEditorsReadAsTheProgramsOwn)
+{
+    // LF line ends, UTF-8 with and without a byte-order mark, and CP932.
+    const QByteArray utf8 = "kamerio,f,1,u,\xE5\xA4\x8F,1\nopt2\nbg\npage\na.jpg,\xE6\xB5\xB7\n\nb.jpg\n";
+    const QByteArray cp932 = "kamerio,f,1,u,\x89\xC4,1\nopt2\nbg\npage\na.jpg,\x8A\x43\n\nb.jpg";
+    for (const QByteArray &bytes : {utf8, "\xEF\xBB\xBF" + utf8, QByteArray(utf8).replace("\n", "\r"), cp932}) {
+        const Loaded f = projectfile::parse(bytes);
+        ASSERT_TRUE(f.magicMatched) << bytes.toStdString();
+        EXPECT_EQ(f.title, QStringLiteral("夏"));
+        EXPECT_EQ(f.option, 2);
+        EXPECT_EQ(f.pageName, QStringLiteral("page"));
+        EXPECT_EQ(f.entries, (QStringList{QStringLiteral("a.jpg,海"), QStringLiteral("b.jpg")}));
+    }
 }
 
 TEST(ProjectFile, ProposedNames)

@@ -6,6 +6,7 @@
 #include "app/main1.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
+#include "textio/cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,12 @@ const QString written = QStringLiteral("書込み完了");
 const QString loaded = QStringLiteral("読込み完了");
 const QString otherFolder = QStringLiteral("作成時のディレクトリと違います。\n作業は、続行します。");
 const QString notProject = QStringLiteral("kamerio のファイルではありません。");
+
+// The message naming photos a loaded album lacks in the current folder.
+QString missing(const QStringList &names)
+{
+    return QStringLiteral("写真リストの次の写真が、フォルダにありません。\n") + names.join(u'\n');
+}
 
 QStringList entries(const main1 &w)
 {
@@ -98,6 +105,16 @@ void load(main1 &w, testkit::Modals &m, const QString &path)
     w.fload->trigger();
 }
 
+// The window in a fresh sandbox, its folder, and an answerer for its boxes.
+class ProjectLoad : public ::testing::Test
+{
+protected:
+    testkit::Sandbox box;
+    testkit::Modals m;
+    std::unique_ptr<main1> w = testkit::window();
+    const QString folder = w->Dir1->path();
+};
+
 } // namespace
 
 TEST(ProjectSave, RoundTripInTheSameFolderRestoresTheAlbum)
@@ -138,6 +155,7 @@ TEST(ProjectSave, RoundTripInTheSameFolderRestoresTheAlbum)
     EXPECT_EQ(testkit::bytes(path), expected);
 
     scramble(*w);
+    box.touch(folder, {QStringLiteral("p001.jpg"), QStringLiteral("p002.jpg  "), QStringLiteral("p003.jpg")});
     QString openFolder;
     m.onFileDialog([&](QFileDialog *d) {
         openFolder = d->directory().absolutePath();
@@ -170,7 +188,7 @@ TEST(ProjectSave, LoadingInAnotherFolderSaysSoAndGoesOn)
     const QString other = box.folder(QStringLiteral("other"));
     ASSERT_TRUE(w->Dir1->changeTo(other));
     load(*w, m, path);
-    EXPECT_EQ(m.texts(), (QStringList{written, otherFolder, loaded}));
+    EXPECT_EQ(m.texts(), (QStringList{written, otherFolder, missing({"p001.jpg", "p002.jpg  ", "p003.jpg"}), loaded}));
     EXPECT_EQ(w->List1->count(), 3);
     EXPECT_EQ(w->Dir1->path(), other);
     EXPECT_EQ(w->Label1->text(), other);
@@ -317,33 +335,52 @@ TEST(ProjectSave, CharactersWithoutCp932Form)
     EXPECT_TRUE(testkit::bytes(path).endsWith("\r\nb.jpg\r\n"));
 }
 
-TEST(ProjectLoad, NotAProjectFileEmptiesOnlyTheList)
+TEST_F(ProjectLoad, NotAProjectFileKeepsTheAlbum)
 {
-    testkit::Sandbox box;
-    testkit::Modals m;
-    auto w = testkit::window();
-    const QString folder = w->Dir1->path();
     scramble(*w);
+    w->Label11_Click();
     const Controls before = controls(*w);
     for (const QByteArray &bytes : {QByteArray("Kamerio,f,1,u,t,1\r\nopt7\r\nbg\r\npage\r\na.jpg\r\n"),
                                     QByteArray("kamerio\r\nopt7\r\n"), QByteArray("\x89PNG\r\n\x1A\n\0\0", 10)}) {
         m.shown.clear();
-        setEntries(*w, {QStringLiteral("keep.jpg")});
         testkit::writeFile(folder + QStringLiteral("/x.txt"), bytes);
         load(*w, m, folder + QStringLiteral("/x.txt"));
         EXPECT_EQ(m.texts(), QStringList{notProject});
-        EXPECT_EQ(w->List1->count(), 0);
-        EXPECT_EQ(w->Label11->text(), QStringLiteral("0"));
+        EXPECT_EQ(entries(*w), QStringList{QStringLiteral("other.jpg")});
+        EXPECT_EQ(w->Label11->text(), QStringLiteral("1"));
         EXPECT_TRUE(controls(*w) == before);
+    }
+    // Nor does a file that cannot be read.
+    m.shown.clear();
+    EXPECT_FALSE(w->loadProject(folder + QStringLiteral("/none.txt")));
+    EXPECT_EQ(m.texts(), QStringList{notProject});
+    EXPECT_EQ(entries(*w), QStringList{QStringLiteral("other.jpg")});
+}
+
+TEST_F(ProjectLoad, FilesFromEditorsAndMissingPhotos)
+{
+    box.touch(folder, {QStringLiteral("a.jpg")});
+    const QString text =
+        QStringLiteral("kamerio,%1,1,http://x/,夏の旅,1\nopt3\nbg\npage.html\na.jpg,海\n\nb.jpg\n").arg(folder);
+    const QByteArray utf8 = text.toUtf8();
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QByteArray files[] = {
+        utf8, bom + utf8, bom + QByteArray(utf8).replace("\n", "\r\n"), cp932::encode(text, cp932::Unmappable::Report)};
+    for (const QByteArray &bytes : files) {
+        m.shown.clear();
+        scramble(*w);
+        testkit::writeFile(folder + QStringLiteral("/x.txt"), bytes);
+        load(*w, m, folder + QStringLiteral("/x.txt"));
+        EXPECT_EQ(m.texts(), (QStringList{missing({"b.jpg"}), loaded})) << bytes.toStdString();
+        EXPECT_EQ(w->Text6->text(), QStringLiteral("夏の旅"));
+        EXPECT_TRUE(w->Option3->isChecked());
+        EXPECT_EQ(w->Text4->text(), QStringLiteral("page.html"));
+        EXPECT_EQ(entries(*w), (QStringList{QStringLiteral("a.jpg,海"), QStringLiteral("b.jpg")}));
     }
 }
 
-TEST(ProjectLoad, FlagsAndShortFilesLeaveRefusedAndMissingValuesAlone)
+TEST_F(ProjectLoad, FlagsAndShortFilesLeaveRefusedAndMissingValuesAlone)
 {
-    testkit::Sandbox box;
-    testkit::Modals m;
-    auto w = testkit::window();
-    const QString folder = w->Dir1->path();
     const QString path = folder + QStringLiteral("/x.txt");
     scramble(*w);
     Controls expected = controls(*w);
@@ -359,6 +396,7 @@ TEST(ProjectLoad, FlagsAndShortFilesLeaveRefusedAndMissingValuesAlone)
 
     // Digits the check boxes refuse.
     m.shown.clear();
+    box.touch(folder, {QStringLiteral("a.jpg")});
     testkit::writeFile(path, "kamerio," + QFile::encodeName(folder) + ",7,u,t,5\r\nopt9\r\nbg\r\n\r\n\r\na.jpg\r\n");
     load(*w, m, path);
     EXPECT_EQ(m.texts(), QStringList{loaded});
@@ -371,14 +409,11 @@ TEST(ProjectLoad, FlagsAndShortFilesLeaveRefusedAndMissingValuesAlone)
     EXPECT_EQ(entries(*w), QStringList{QStringLiteral("a.jpg")});
 }
 
-TEST(ProjectLoad, FullPhotoListIsReported)
+TEST_F(ProjectLoad, FullPhotoListIsReported)
 {
-    testkit::Sandbox box;
-    testkit::Modals m;
-    auto w = testkit::window();
-    const QString folder = w->Dir1->path();
     QByteArray bytes = "kamerio," + QFile::encodeName(folder) + ",0,u,t,0\r\nopt1\r\nbg\r\npage\r\n";
     bytes += QByteArray("p.jpg\r\n").repeated(32768);
+    box.touch(folder, {QStringLiteral("p.jpg")});
     testkit::writeFile(folder + QStringLiteral("/big.txt"), bytes);
     load(*w, m, folder + QStringLiteral("/big.txt"));
     EXPECT_EQ(m.texts(), (QStringList{QStringLiteral("写真リストに登録できるのは32767枚までです。\n"
@@ -404,7 +439,7 @@ TEST(ProjectFaults, ReadOnlyFolderKeepsTheOldFile)
     fillAlbum(*w);
     save(*w, m, path);
     ASSERT_EQ(m.shown.size(), 1);
-    EXPECT_TRUE(m.shown[0].text.startsWith(QStringLiteral("ファイルを書き込めませんでした。\n") + path));
+    EXPECT_EQ(m.shown[0].text, QStringLiteral("ファイルを書き込めませんでした。\n%1\n読み取り専用のﾄﾞﾗｲﾌﾞです").arg(path));
     EXPECT_EQ(testkit::bytes(path), QByteArray("old contents\r\n"));
 }
 
@@ -417,20 +452,14 @@ TEST(ProjectFaults, FullDiskKeepsTheOldFile)
         GTEST_SKIP() << fs.why();
     const QString path = small + QStringLiteral("/album.txt");
     testkit::writeFile(path, "old contents\r\n");
-    {
-        QFile filler(small + QStringLiteral("/filler"));
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) == block.size()) {
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(fs.fill());
     EXPECT_EQ(testkit::bytes(path), QByteArray("old contents\r\n"));
     testkit::Modals m;
     auto w = testkit::window();
     fillAlbum(*w);
     save(*w, m, path);
     ASSERT_EQ(m.shown.size(), 1);
-    EXPECT_TRUE(m.shown[0].text.startsWith(QStringLiteral("ファイルを書き込めませんでした。\n") + path));
+    EXPECT_EQ(m.shown[0].text, QStringLiteral("ファイルを書き込めませんでした。\n%1\nﾃﾞｨｽｸがいっぱいです").arg(path));
     EXPECT_EQ(testkit::bytes(path), QByteArray("old contents\r\n"));
     EXPECT_EQ(QDir(small).entryList(QDir::Files), (QStringList{QStringLiteral("album.txt"), QStringLiteral("filler")}));
 }

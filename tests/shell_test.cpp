@@ -24,7 +24,9 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStorageInfo>
 #include <QTest>
 
@@ -450,6 +452,55 @@ TEST(FolderBrowser, PopupMenusOpenFromTheirControlsAndRefreshThePanes)
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
+TEST(FolderBrowser, PanesFollowTheDiskAndKeepWhatTheUserChose)
+{
+    testkit::Sandbox box;
+    const QString here = QDir::currentPath();
+    QStringList names{QStringLiteral("old.jpg")};
+    for (int i = 0; i < 300; ++i)
+        names.append(QStringLiteral("a%1.jpg").arg(i, 3, 10, QChar(u'0')));
+    box.touch(here, names);
+    QDir().mkdir(QStringLiteral("sub1"));
+    auto w = testkit::window();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+
+    // What the user chose: two files, the current one, where the pane is
+    // scrolled to, and a highlighted folder.
+    for (int row : {10, 12})
+        w->File1->item(row)->setSelected(true);
+    w->File1->setCurrentItem(w->File1->item(12), QItemSelectionModel::NoUpdate);
+    w->File1->verticalScrollBar()->setValue(50);
+    w->Dir1->setCurrentItem(w->Dir1->findItems(QStringLiteral("sub1"), Qt::MatchEndsWith).value(0));
+    QSignalSpy refreshes(w->File1->model(), &QAbstractItemModel::modelReset);
+
+    // Other programs copy a thousand photos in, rename one, remove one and
+    // make a folder.
+    for (int i = 0; i < 1000; ++i)
+        box.touch(here, {QStringLiteral("z%1.jpg").arg(i, 4, 10, QChar(u'0'))});
+    ASSERT_TRUE(QFile::rename(QStringLiteral("old.jpg"), QStringLiteral("new.jpg")));
+    ASSERT_TRUE(QFile::remove(QStringLiteral("a005.jpg")));
+    QDir().mkdir(QStringLiteral("sub2"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->File1->count() == 1300; }));
+    QTest::qWait(1200);
+    EXPECT_EQ(refreshes.count(), 1);
+    EXPECT_TRUE(w->File1->names().contains(QStringLiteral("new.jpg")));
+    EXPECT_FALSE(w->File1->names().contains(QStringLiteral("a005.jpg")));
+    QStringList selected;
+    for (const QListWidgetItem *item : w->File1->selectedItems())
+        selected.append(item->text());
+    EXPECT_EQ(selected, QStringList({"a010.jpg", "a012.jpg"}));
+    EXPECT_EQ(w->File1->currentItem()->text(), QStringLiteral("a012.jpg"));
+    EXPECT_EQ(w->File1->verticalScrollBar()->value(), 50);
+    EXPECT_FALSE(w->Dir1->findItems(QStringLiteral("sub2"), Qt::MatchEndsWith).isEmpty());
+    EXPECT_TRUE(w->Dir1->currentItem()->text().endsWith(QStringLiteral("sub1")));
+
+    // A move to another folder starts it afresh.
+    ASSERT_TRUE(w->Dir1->changeTo(here + QStringLiteral("/sub1")));
+    ASSERT_TRUE(w->Dir1->changeTo(here));
+    EXPECT_TRUE(w->File1->selectedItems().isEmpty());
+}
+
 TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
 {
     testkit::Sandbox box;
@@ -600,13 +651,23 @@ TEST(AddingPhotos, AllFilesWithAndWithoutShift)
     EXPECT_EQ(w->Label11->text(), QStringLiteral("5"));
     EXPECT_EQ(w->List1->currentRow(), -1);
 
-    // Shift with Ctrl is not Shift alone; the keyboard never registers.
+    // Shift with Ctrl is not Shift alone.
     QTest::mouseClick(w->Command2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(w->List1->count(), 3);
-    w->Command2->setFocus();
-    QTest::keyClick(w->Command2, Qt::Key_Space);
-    w->Command2->click();
-    EXPECT_EQ(w->List1->count(), 3);
+
+    // Space and Enter press it as a left click does, Shift included.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+        {Qt::Key_Space, Qt::ShiftModifier, 5},
+        {Qt::Key_Return, Qt::NoModifier, 3},
+        {Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier, 5},
+        {Qt::Key_Space, Qt::NoModifier, 3},
+        {Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier, 3},
+        {Qt::Key_Return, Qt::ShiftModifier, 5},
+    };
+    for (const auto &[key, held, count] : keys) {
+        QTest::keyClick(w->Command2, key, held);
+        EXPECT_EQ(w->List1->count(), count) << key << ' ' << held;
+    }
     EXPECT_TRUE(modals.shown.isEmpty());
 }
 
@@ -628,11 +689,15 @@ TEST(AddingPhotos, SelectedFilesAppendAndRepeat)
 
     QTest::mouseClick(w->Command3, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(entries(*w).mid(3), QStringList({"notes.txt", "p2.jpg"}));
+    // And from the keyboard.
+    QTest::keyClick(w->Command3, Qt::Key_Space);
+    QTest::keyClick(w->Command3, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(entries(*w).mid(5), QStringList({"p2.jpg", "notes.txt", "p2.jpg"}));
     EXPECT_TRUE(modals.shown.isEmpty());
 
     w->File1->clearSelection();
     QTest::mouseClick(w->Command3, Qt::LeftButton);
-    EXPECT_EQ(w->List1->count(), 5);
+    EXPECT_EQ(w->List1->count(), 8);
     EXPECT_EQ(modals.texts(), QStringList{noPhoto});
 }
 

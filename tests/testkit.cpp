@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -25,8 +26,10 @@
 
 namespace testkit {
 
-Sandbox::Sandbox() : oldCwd_(QDir::currentPath()), oldConfig_(qgetenv("XDG_CONFIG_HOME"))
+Sandbox::Sandbox()
+    : oldCwd_(QDir::currentPath()), oldConfig_(qgetenv("XDG_CONFIG_HOME")), oldState_(qgetenv("XDG_STATE_HOME"))
 {
+    qputenv("XDG_STATE_HOME", QFile::encodeName(folder(QStringLiteral("state"))));
     QDir().mkpath(dir_.path() + QStringLiteral("/config"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/config")));
     QDir::setCurrent(folder(QStringLiteral("work")));
@@ -36,6 +39,7 @@ Sandbox::~Sandbox()
 {
     QDir::setCurrent(oldCwd_);
     qputenv("XDG_CONFIG_HOME", oldConfig_);
+    qputenv("XDG_STATE_HOME", oldState_);
 }
 
 QString Sandbox::folder(const QString &name) const
@@ -121,6 +125,10 @@ void Modals::handle(QWidget *w)
         for (QAbstractButton *b : box->buttons())
             s.buttons.append(b->text());
         shown.append(s);
+        if (enter_ && answers_.empty()) {
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+            return;
+        }
         QMessageBox::StandardButton want = QMessageBox::NoButton;
         if (!answers_.empty()) {
             want = answers_.front();
@@ -179,6 +187,15 @@ Tmpfs::~Tmpfs()
 bool Tmpfs::makeReadOnly()
 {
     return ::mount(nullptr, path_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+void Tmpfs::fill() const
+{
+    QFile filler(QFile::decodeName(path_) + QStringLiteral("/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'f');
+    while (filler.write(block) == block.size()) {
+    }
 }
 
 namespace {

@@ -35,7 +35,8 @@ class main1;
 
 namespace testkit {
 
-// A fresh settings store and a fresh working folder, removed afterwards.
+// A fresh settings store, state folder (the safety copy) and working
+// folder, removed afterwards.
 class Sandbox
 {
 public:
@@ -51,6 +52,7 @@ private:
     QTemporaryDir dir_;
     QString oldCwd_;
     QByteArray oldConfig_;
+    QByteArray oldState_;
 };
 
 struct Shown
@@ -74,6 +76,9 @@ public:
     void onFileDialog(std::function<void(QFileDialog *)> handler) { dialogs_.push_back(std::move(handler)); }
     // Chooses the pop-up item of that object name next time a menu opens.
     void choose(const QString &actionName) { choices_.push_back(actionName); }
+    // Message boxes without a queued answer are answered with Enter, as a
+    // user on the keyboard does, rather than by a click on OK or Yes.
+    void answerWithEnter() { enter_ = true; }
     QList<Shown> shown;
     QStringList texts() const;
     QStringList menusOpened;
@@ -83,6 +88,7 @@ private:
     void handle(QWidget *w);
     QTimer timer_;
     bool pending_ = false;
+    bool enter_ = false;
     std::deque<QMessageBox::StandardButton> answers_;
     std::deque<std::function<void(QFileDialog *)>> dialogs_;
     std::deque<QString> choices_;
@@ -102,6 +108,8 @@ public:
     bool mounted() const { return mounted_; }
     std::string why() const { return why_; }
     bool makeReadOnly();
+    // Fills the disk up with a file named "filler".
+    void fill() const;
 
 private:
     QByteArray path_;

@@ -1,7 +1,10 @@
 #include "textio/cp932.h"
 
+#include "textio/codepoints.h"
+
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -10,19 +13,12 @@
 namespace cp932 {
 namespace {
 
-// The characters a Linux input method types where Windows has full-width twins.
-char16_t twinOf(char16_t c)
-{
-    switch (c) {
-    case u'\u301C': return u'\uFF5E'; // 〜
-    case u'\u2016': return u'\u2225'; // ‖
-    case u'\u2212': return u'\uFF0D'; // −
-    case u'\u00A2': return u'\uFFE0'; // ¢
-    case u'\u00A3': return u'\uFFE1'; // £
-    case u'\u00AC': return u'\uFFE2'; // ¬
-    default: return c;
-    }
-}
+// The characters a Linux input method types where Windows has full-width
+// twins: 〜 ‖ − ¢ £ ¬.
+constexpr std::pair<char16_t, char16_t> twins[] = {
+    {u'\u301C', u'\uFF5E'}, {u'\u2016', u'\u2225'}, {u'\u2212', u'\uFF0D'},
+    {u'\u00A2', u'\uFFE0'}, {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'},
+};
 
 class Iconv
 {
@@ -63,72 +59,44 @@ const Table &table()
         Iconv dec("UTF-16LE", "CP932");
         if (!enc.ok() || !dec.ok())
             return;
-        for (quint32 c = 0; c < 0x10000; ++c) {
-            if (c >= 0xD800 && c <= 0xDFFF)
-                continue;
-            const char16_t wanted = twinOf(char16_t(c));
-            const char in[2] = {char(wanted & 0xFF), char(wanted >> 8)};
-            char out[8];
-            size_t outLen = sizeof out;
-            if (!enc.convert(in, 2, out, &outLen) || outLen == 0 || outLen > 2)
-                continue;
-            char back[8];
-            size_t backLen = sizeof back;
-            if (!dec.convert(out, outLen, back, &backLen) || backLen != 2)
-                continue;
-            const char16_t round = char16_t(uchar(back[0]) | (uchar(back[1]) << 8));
-            if (round != wanted)
-                continue;
-            quint32 packed = outLen == 1 ? uchar(out[0]) : (quint32(uchar(out[0])) << 8) | uchar(out[1]);
-            t[c] = (quint32(outLen) << 16) | packed;
+        // Built from the bytes rather than from the characters: CP932 has a
+        // few thousand sequences against 65 536 code units, and a character
+        // has a form when its bytes read back as that very character.
+        auto take = [&](const char *bytes, size_t length) {
+            char16_t w;
+            size_t wLength = sizeof w;
+            if (!dec.convert(bytes, length, reinterpret_cast<char *>(&w), &wLength) || wLength != sizeof w)
+                return;
+            char back[4];
+            size_t backLength = sizeof back;
+            if (!enc.convert(reinterpret_cast<const char *>(&w), sizeof w, back, &backLength)
+                || backLength != length || std::memcmp(back, bytes, length) != 0)
+                return;
+            t[w] = length == 1 ? (1u << 16) | uchar(bytes[0]) : (2u << 16) | (uchar(bytes[0]) << 8) | uchar(bytes[1]);
+        };
+        for (int b = 0; b < 0x100; ++b) {
+            const char one = char(b);
+            take(&one, 1);
         }
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (lead >= 0xA0 && lead < 0xE0)
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                const char two[2] = {char(lead), char(trail)};
+                take(two, 2);
+            }
+        }
+        for (const auto &[typed, twin] : twins)
+            t[typed] = t[twin];
     });
     return t;
-}
-
-// Appends the CP932 form of text to out. Albums run to megabytes, so the
-// bytes go straight into room made once, not one append at a time.
-void appendEncoded(QByteArray &out, QStringView text, Unmappable mode, QString *missing)
-{
-    const Table &t = table();
-    qsizetype at = out.size();
-    // Every character with a form takes at most two bytes per code unit.
-    out.resize(at + text.size() * 2);
-    char *p = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        char32_t c = u;
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            ++i;
-        }
-        const quint32 packed = c < 0x10000 ? t[c] : 0;
-        if (packed != 0) {
-            if ((packed >> 16) == 2)
-                p[at++] = char((packed >> 8) & 0xFF);
-            p[at++] = char(packed & 0xFF);
-            continue;
-        }
-        if (mode == Unmappable::CharRef) {
-            const QByteArray ref = "&#" + QByteArray::number(quint32(c)) + ';';
-            out.resize(out.size() + ref.size());
-            p = out.data();
-            memcpy(p + at, ref.constData(), size_t(ref.size()));
-            at += ref.size();
-        } else if (missing) {
-            const QString ch = QString::fromUcs4(&c, 1);
-            if (!missing->contains(ch))
-                *missing += ch;
-        }
-    }
-    out.resize(at);
 }
 
 } // namespace
 
 bool isTwin(char32_t c)
 {
-    return c < 0x10000 && twinOf(char16_t(c)) != c;
+    return std::any_of(std::begin(twins), std::end(twins), [c](const auto &twin) { return twin.first == c; });
 }
 
 bool hasForm(char32_t c)
@@ -136,10 +104,56 @@ bool hasForm(char32_t c)
     return c < 0x10000 && table()[c] != 0;
 }
 
+// Appends the CP932 form of text to out. Albums run to megabytes, so the
+// bytes go straight into room made once, not one append at a time.
+void append(QByteArray &out, QStringView text, Unmappable mode, QString *missing)
+{
+    const Table &t = table();
+    qsizetype at = out.size();
+    // Every character with a form takes at most two bytes per code unit.
+    out.resize(at + text.size() * 2);
+    char *p = out.data();
+    const char16_t *units = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        const char16_t u = units[i];
+        // CP932 keeps ASCII as it is, and pages are mostly markup.
+        if (u < 0x80) {
+            p[at++] = char(u);
+            ++i;
+            continue;
+        }
+        // Surrogates have no entry, so a character with a form is one unit.
+        if (const quint32 packed = t[u]; packed != 0) {
+            if ((packed >> 16) == 2)
+                p[at++] = char((packed >> 8) & 0xFF);
+            p[at++] = char(packed & 0xFF);
+            ++i;
+            continue;
+        }
+        const codepoints::CodePoint c = *codepoints::walk(text.mid(i)).begin();
+        i += c.size;
+        if (mode == Unmappable::CharRef) {
+            const QByteArray ref = codepoints::charRef(c.value);
+            out.resize(out.size() + ref.size());
+            p = out.data();
+            memcpy(p + at, ref.constData(), size_t(ref.size()));
+            at += ref.size();
+        } else if (missing) {
+            // The character's own units: QString::fromUcs4 would take a
+            // U+FEFF for a byte-order mark and drop it.
+            const QStringView ch = text.mid(i - c.size, c.size);
+            if (!missing->contains(ch))
+                *missing += ch;
+        }
+    }
+    out.resize(at);
+}
+
 QByteArray encode(QStringView text, Unmappable mode, QString *missing)
 {
     QByteArray out;
-    appendEncoded(out, text, mode, missing);
+    append(out, text, mode, missing);
     return out;
 }
 
@@ -178,7 +192,7 @@ QByteArray encodeLines(const QStringList &lines, Unmappable mode, QString *missi
         size += line.size() * 2 + 2;
     out.reserve(size);
     for (const QString &line : lines) {
-        appendEncoded(out, line, mode, missing);
+        append(out, line, mode, missing);
         out += "\r\n";
     }
     return out;
@@ -190,10 +204,10 @@ QStringList splitLines(const QString &text)
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        if (text[i] != u'\r')
+        if (text[i] != u'\r' && text[i] != u'\n')
             continue;
         lines.append(text.mid(start, i - start));
-        if (i + 1 < n && text[i + 1] == u'\n')
+        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }

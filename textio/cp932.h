@@ -24,6 +24,8 @@ bool isTwin(char32_t c);
 // Encodes text. With Unmappable::Report, characters without a form are left
 // out and appended to *missing (each once, in order of appearance).
 QByteArray encode(QStringView text, Unmappable mode, QString *missing = nullptr);
+// The same, appended to out.
+void append(QByteArray &out, QStringView text, Unmappable mode, QString *missing = nullptr);
 
 // Decodes CP932 bytes; never fails: a byte that cannot be read becomes U+FFFD.
 QString decode(QByteArrayView bytes);
@@ -31,8 +33,9 @@ QString decode(QByteArrayView bytes);
 // Joins lines, each followed by CR LF, as one CP932 text.
 QByteArray encodeLines(const QStringList &lines, Unmappable mode, QString *missing = nullptr);
 
-// Splits a text into lines: CR LF and CR alone end a line, the terminator is
-// not part of the line, and a last line without a terminator still counts.
+// Splits a text into lines: CR LF, CR alone and LF alone end a line, the
+// terminator is not part of the line, and a last line without a terminator
+// still counts.
 QStringList splitLines(const QString &text);
 
 } // namespace cp932

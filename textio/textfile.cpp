@@ -1,32 +1,26 @@
 #include "textio/textfile.h"
 
+#include "textio/cp932.h"
+#include "textio/diskfile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace textfile {
 
 bool save(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    // Never fall back to writing in place: a half-written file must not
-    // replace the old one.
-    file.setDirectWriteFallback(false);
-    // Unbuffered: a buffered write that fails only when the buffer is flushed
-    // at commit (a full disk) is not noticed by QSaveFile, which would then
-    // replace the old file with a short one.
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    if (ok)
-        ok = file.write(bytes) == bytes.size();
-    if (ok)
-        ok = file.commit();
-    else
-        file.cancelWriting();
-    if (!ok && error) {
-        const QString why = file.errorString();
-        *error = QStringLiteral("ファイルを書き込めませんでした。\n%1\n%2").arg(path, why);
-    }
-    return ok;
+    const auto write = [&bytes](int fd) { return diskfile::writeAll(fd, bytes.constData(), size_t(bytes.size())); };
+    // A path holding a stray byte of a name that is not UTF-8 would be
+    // written under another name.
+    const int e = path.isValidUtf16() ? diskfile::replace(path.toUtf8(), write) : EILSEQ;
+    if (e != 0 && error)
+        *error = QStringLiteral("ファイルを書き込めませんでした。\n%1\n%2").arg(path, diskfile::reason(e));
+    return e == 0;
 }
 
 std::optional<QByteArray> load(const QString &path, qint64 maxBytes)
@@ -38,6 +32,20 @@ std::optional<QByteArray> load(const QString &path, qint64 maxBytes)
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return data;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    const QByteArrayView bom("\xEF\xBB\xBF");
+    if (bytes.startsWith(bom))
+        return QString::fromUtf8(bytes.sliced(bom.size()));
+    if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) > 0x7F; })) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(bytes);
+        if (!utf8.hasError())
+            return text;
+    }
+    return cp932::decode(bytes);
 }
 
 } // namespace textfile

@@ -1,0 +1,51 @@
+// The command line. Arguments are read before any window or display exists,
+// so that --help, --version and a mistyped command work on a machine with
+// no desktop, and a mistake never opens the window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace cli {
+
+// Exit status of a command line that could not be understood.
+constexpr int usageStatus = 2;
+
+// No argument at all: the window, as started from the desktop.
+struct OpenWindow
+{ };
+
+// What to print and the exit status, for a run that ends without a window.
+struct Reply
+{
+    QString out;
+    QString err;
+    int status = 0;
+    bool operator==(const Reply &) const = default;
+};
+
+// kamerio make PROJECT [--split] [--width N] [--web[=EDGE]] [--out DIR]
+struct MakeArgs
+{
+    QString project; // absolute
+    QString outDir; // absolute; the folder that holds the project unless --out is given
+    bool split = false;
+    std::optional<int> width; // the width box keeps its start value unless --width is given
+    std::optional<int> webEdge; // the longer side of web-size copies, made only with --web
+    bool operator==(const MakeArgs &) const = default;
+};
+
+using Request = std::variant<OpenWindow, Reply, MakeArgs>;
+
+// The arguments after the program's name.
+Request parse(const QStringList &arguments);
+
+// The arguments after "make"; a mistake gives its usage error.
+std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments);
+
+QString usage();
+
+} // namespace cli

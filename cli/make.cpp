@@ -1,0 +1,50 @@
+#include "cli/make.h"
+
+#include "album/photocheck.h"
+#include "html/engine.h"
+#include "project/projectfile.h"
+#include "textio/textfile.h"
+
+namespace cli {
+
+Reply make(const MakeArgs &args)
+{
+    Reply reply;
+    const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
+    const std::optional<QByteArray> bytes = textfile::load(args.project, projectfile::maxBytes + 1);
+    const projectfile::Loaded loaded = projectfile::parse(bytes ? QByteArrayView(*bytes) : QByteArrayView());
+    if (!loaded.magicMatched) {
+        say(projectfile::notProject);
+        reply.status = usageStatus;
+        return reply;
+    }
+    album::Album album;
+    projectfile::apply(loaded, album);
+    for (const QString &notice : projectfile::notices(loaded))
+        say(notice);
+    if (const QStringList missing = photocheck::missing(album.entries, args.outDir); !missing.isEmpty())
+        say(photocheck::message(missing));
+    say(projectfile::loadedNotice);
+    if (args.split)
+        album.split = 1;
+    if (args.width)
+        album.width = QString::number(*args.width);
+    if (album.entries.isEmpty()) {
+        say(QStringLiteral("フォルダ内のjpg写真を写真リストに追加して下さい"));
+        reply.status = pagesStatus;
+        return reply;
+    }
+    const engine::Report report = engine::generate(album, args.outDir);
+    for (const QString &page : report.written)
+        reply.out += page + u'\n';
+    if (!report.missing.isEmpty())
+        say(photocheck::message(report.missing));
+    for (const QString &refusal : report.refusals)
+        say(refusal);
+    if (!report.failed.empty())
+        say(engine::closingMessage(report));
+    reply.status = report.refusals.isEmpty() && report.failed.empty() ? 0 : pagesStatus;
+    return reply;
+}
+
+} // namespace cli

@@ -1,0 +1,19 @@
+// kamerio make: the pages the window's 詳細 html 作成 would write for a
+// project file, written without any window or display.
+#pragma once
+
+#include "cli/cli.h"
+
+namespace cli {
+
+// Exit status when the album was refused or a page could not be written.
+constexpr int pagesStatus = 1;
+
+// Loads the project as ファイル読込 would in a freshly started program whose
+// folder panes show args.outDir, applies --split and --width, and writes the
+// pages there. out holds the path of each page written, a line each; err the
+// messages the window would show, but for "作成しました。" and the notice
+// that the project was made in another folder.
+Reply make(const MakeArgs &args);
+
+} // namespace cli

@@ -1,0 +1,3 @@
+target_sources(kamerio_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/cli.cpp ${CMAKE_CURRENT_LIST_DIR}/cli.h
+  ${CMAKE_CURRENT_LIST_DIR}/make.cpp ${CMAKE_CURRENT_LIST_DIR}/make.h)
