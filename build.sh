@@ -18,7 +18,8 @@ case "$mode" in
 esac
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6 libexiv2-dev)
+          libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6 libexiv2-dev
+          qt6-translations-l10n xdg-utils)
 # The browser test opens written pages in Chromium; the preview benchmark
 # compares against djpeg; the case-only rename test mounts a FAT image;
 # the menu entry, the manual page and the metainfo are checked with their

@@ -5,22 +5,22 @@
 #include "app/messagebox.h"
 #include "app/opener.h"
 #include "app/panes.h"
+#include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
+#include "fileops/safefile.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QStorageInfo>
 #include <QUrl>
 
-namespace {
+#include <cerrno>
 
-bool isUnder(const QString &path, const QString &root)
-{
-    return root == QLatin1String("/") || path == root || path.startsWith(root + u'/');
-}
+namespace {
 
 // The mounted volumes that can be read, as the drive pane lists them.
 QList<QStorageInfo> readyVolumes()
@@ -35,13 +35,53 @@ QList<QStorageInfo> readyVolumes()
     return out;
 }
 
+QString caption(const QStorageInfo &volume)
+{
+    const QString name = volume.displayName();
+    return name == volume.rootPath() ? name : QStringLiteral("%1  [%2]").arg(volume.rootPath(), name);
+}
+
+// The volume that holds path; for a path that does not exist, the one that
+// holds its nearest existing parent.
+QStorageInfo volumeOf(QString path)
+{
+    QStorageInfo volume(path);
+    while (!volume.isValid() && path.size() > 1) {
+        path = dirslogic::parentdir(path);
+        volume.setPath(path);
+    }
+    return volume;
+}
+
+// True while root is still the root of a mounted volume that can be read.
+bool mounted(const QString &root)
+{
+    const QStorageInfo volume(root);
+    return volume.isValid() && volume.isReady() && volume.rootPath() == root;
+}
+
+// Why a folder could not be entered (an errno value), in the program's words.
+QString notEntered(const QString &folder, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("フォルダ %1 はありません。").arg(folder);
+    case EACCES:
+    case EPERM: return QStringLiteral("フォルダ %1 を開く権限がありません。").arg(folder);
+    default: return QStringLiteral("フォルダ %1 を開けません（%2）。").arg(folder, safefile::reason(error));
+    }
+}
+
 } // namespace
 
 void main1::connectBrowser()
 {
     connect(Drive1, &QComboBox::currentIndexChanged, this, &main1::Drive1_Change);
+    connect(Drive1, &DriveList::volumesWanted, this, &main1::readDrives);
     connect(Dir1, &DirList::pathChanged, this, &main1::Dir1_Change);
     connect(Dir1, &DirList::rightPressed, this, &main1::Dir1_MouseDown);
+    connect(Dir1, &DirList::refused, this,
+        [this](const QString &folder, int error) { messagebox::show(this, notEntered(folder, error)); });
     connect(File1, &FileList::rightReleased, this, &main1::File1_MouseUp);
     connect(Label1, &ClickLabel::released, this, [this](Qt::MouseButton, const QPoint &pos) { Label1_MouseUp(pos); });
     connect(Label11, &ClickLabel::released, this, [this](Qt::MouseButton button) {
@@ -68,32 +108,30 @@ QString main1::driveDir(const QString &volumeRoot) const
     return it == driveDirs_.end() ? volumeRoot : it->second;
 }
 
+void main1::readDrives()
+{
+    const QSignalBlocker quiet(Drive1);
+    Drive1->clear();
+    for (const QStorageInfo &v : readyVolumes())
+        Drive1->addItem(caption(v), v.rootPath());
+    setDrive(Dir1->path());
+}
+
 bool main1::setDrive(const QString &path)
 {
-    // Re-read the volumes: a card may have been inserted or removed.
-    const QString shown = drive();
-    {
-        const QSignalBlocker quiet(Drive1);
-        Drive1->clear();
-        for (const QStorageInfo &v : readyVolumes()) {
-            const QString name = v.displayName();
-            Drive1->addItem(name == v.rootPath() ? name : QStringLiteral("%1  [%2]").arg(v.rootPath(), name),
-                            v.rootPath());
-        }
-        Drive1->setCurrentIndex(Drive1->findData(shown));
-    }
-    int best = -1;
-    qsizetype bestLength = -1;
-    for (int i = 0; i < Drive1->count(); ++i) {
-        const QString root = Drive1->itemData(i).toString();
-        if (isUnder(path, root) && root.size() > bestLength) {
-            best = i;
-            bestLength = root.size();
-        }
-    }
-    if (best < 0)
+    // Only this volume is looked at: the whole list is read when it opens.
+    const QStorageInfo volume = volumeOf(path);
+    if (!volume.isValid() || !volume.isReady())
         return false;
-    Drive1->setCurrentIndex(best);
+    const QString root = volume.rootPath();
+    if (Drive1->findData(root) < 0) {
+        const QSignalBlocker quiet(Drive1);
+        int at = 0;
+        while (at < Drive1->count() && Drive1->itemData(at).toString() < root)
+            ++at;
+        Drive1->insertItem(at, caption(volume), root);
+    }
+    Drive1->setCurrentIndex(Drive1->findData(root));
     return true;
 }
 
@@ -102,7 +140,8 @@ void main1::Drive1_Change()
     const QString root = drive();
     if (root.isEmpty())
         return;
-    if (Dir1->changeTo(driveDir(root)) || Dir1->changeTo(root))
+    // A card taken out since the list was read leaves a bare folder behind.
+    if (mounted(root) && (Dir1->changeTo(driveDir(root)) || Dir1->changeTo(root)))
         return;
     // The volume cannot be read: the panes stay on the last good folder.
     {
@@ -173,7 +212,12 @@ bool main1::Label1_KeyDown(QKeyEvent *event)
 
 void main1::Label11_Click()
 {
-    Label11->setText(QString::number(List1->count()));
+    const QString count = QString::number(List1->count());
+    if (Label11->text() == count)
+        return;
+    Label11->setText(count);
+    // Five digits do not fit the count's place at the window's size of letters.
+    fitCaption(Label11, Label11->parentWidget()->font(), true);
 }
 
 void main1::Command12_Click()
@@ -190,13 +234,29 @@ void main1::Command12_Click()
 
 void main1::Command13_Click()
 {
-    if (!opener::open(QUrl::fromLocalFile(Dir1->path())))
-        messagebox::show(this, QStringLiteral("ファイルマネージャを起動できませんでした。"));
+    const QPointer<main1> self(this);
+    const opener::Failed failed = [self] {
+        messagebox::show(self, QStringLiteral("ファイルマネージャを起動できませんでした。"));
+    };
+    if (!opener::open(QUrl::fromLocalFile(Dir1->path()), failed))
+        failed();
 }
 
 void main1::kousin_Click()
 {
-    Dir1->refresh();
+    const QString shown = Dir1->path();
+    int error = 0;
+    if (Dir1->changeTo(shown, &error))
+        return;
+    // The folder went away meanwhile: the nearest parent that is still there.
+    QString parent = shown;
+    do
+        parent = dirs::parentdir(parent);
+    while (!Dir1->changeTo(parent) && parent.size() > 1);
+    QString text = notEntered(shown, error);
+    if (Dir1->path() != shown)
+        text += QStringLiteral("\n%1 に移りました。").arg(Dir1->path());
+    messagebox::show(this, text);
 }
 
 void main1::file1rmusup_Click()

@@ -5,6 +5,7 @@
 #include "app/panes.h"
 #include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
+#include "textio/excerpt.h"
 
 #include <QClipboard>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ QString desktopdir()
 
 void clipchdir(main1 &w)
 {
-    const QString text = QGuiApplication::clipboard()->text();
+    const QString text = dirslogic::clipboardText(QGuiApplication::clipboard()->text());
     if (dirslogic::isNetworkPath(text)) {
         messagebox::show(&w, QStringLiteral("直のネットワークドライブには、対応しておりません。ドライブ名を割り当て、ドライブ名にて指定して下さい。"));
         return;
@@ -83,7 +84,7 @@ void clipchdir(main1 &w)
     }
     if (!ok) {
         w.Label1->setText(old);
-        messagebox::show(&w, text + QStringLiteral(" のﾃﾞｨﾚｸﾄﾘはありません"));
+        messagebox::show(&w, excerpt::first(text) + QStringLiteral(" のﾃﾞｨﾚｸﾄﾘはありません"));
         return;
     }
     w.Label1->setText(shown);

@@ -2,6 +2,7 @@
 
 #include "app/dirs.h"
 #include "app/panes.h"
+#include "app/translations.h"
 #include "fileops/fsname.h"
 #include "screens/appicon.h"
 
@@ -19,6 +20,7 @@
 
 main1::main1(QWidget *parent) : QMainWindow(parent)
 {
+    translations::load();
     setupUi(this);
     setWindowIcon(appicon::icon());
     // The keys these controls take are handled by their KeyDown handlers.
@@ -53,12 +55,11 @@ void main1::Form_Load()
     // Even on a first run, with nothing stored, the panes and Label1 start on
     // the same folder, so pages never land anywhere but the folder on screen.
     const QString here = fsname::currentDir();
-    {
+    // The directory change puts the drive and file panes there too.
+    if (!Dir1->changeTo(here)) {
         const QSignalBlocker quiet(Drive1);
         setDrive(here);
     }
-    Dir1->changeTo(here);
-    File1->setPath(Dir1->path());
 
     move(px(400), px(400));
     resize(px(10905), px(8250) + menuBar()->sizeHint().height());

@@ -47,6 +47,8 @@ public:
     void file1rmusup_Click();
     // Puts the drive pane on the volume that holds path; false when none does.
     bool setDrive(const QString &path);
+    // Fills the drive pane with the volumes mounted now.
+    void readDrives();
 
     // Adding photos: album/adding.cpp
     void allselec();

@@ -8,11 +8,18 @@
 
 namespace opener {
 
-using Function = std::function<bool(const QUrl &)>;
+// Called from the event loop when the program that was to show an address
+// gave up after it had started.
+using Failed = std::function<void()>;
 
+// Starts what shows url and returns at once: false when nothing could be
+// started; a later failure comes through failed.
+using Function = std::function<bool(const QUrl &url, const Failed &failed)>;
+
+// Replaces the opener; nullptr puts the program's own back.
 void set(Function f);
 
-// Hands url to the desktop; false when nothing could be started.
-bool open(const QUrl &url);
+// Hands url to the desktop (xdg-open); false when nothing could be started.
+bool open(const QUrl &url, const Failed &failed);
 
 } // namespace opener

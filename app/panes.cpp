@@ -15,18 +15,23 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 
-// A folder counts as readable when it can be opened for listing.
-bool canList(const QString &path)
+// Why a folder cannot be entered (an errno value), or 0. It must be
+// readable, to list it, and searchable, to reach its files: opening its "."
+// for reading asks both at once.
+int enterError(const QString &path)
 {
-    DIR *d = opendir(fsname::encode(path).constData());
-    if (!d)
-        return false;
-    closedir(d);
-    return true;
+    const int fd = ::open((fsname::encode(path) + "/.").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
 }
 
 QString cleanAbsolute(const QString &path)
@@ -101,18 +106,30 @@ QPoint menuPoint(const QWidget *control)
     return control->mapToGlobal(QPoint(0, 0));
 }
 
+void fitCaption(QWidget *w, const QFont &base, bool narrower)
+{
+    QFont f = base;
+    if (w->font() != f)
+        w->setFont(f);
+    while (clipped(w) && f.pixelSize() > 9) {
+        f.setPixelSize(f.pixelSize() - 1);
+        w->setFont(f);
+    }
+    // Smaller still would not be read: the letters get narrower instead.
+    int stretch = f.stretch() == QFont::AnyStretch ? 100 : f.stretch();
+    while (narrower && clipped(w) && stretch > 50) {
+        stretch -= 5;
+        f.setStretch(stretch);
+        w->setFont(f);
+    }
+}
+
 void fitCaptions(QWidget *root)
 {
     const QList<QWidget *> widgets = root->findChildren<QWidget *>();
-    for (QWidget *w : widgets) {
-        if (!qobject_cast<QLabel *>(w) && !qobject_cast<QAbstractButton *>(w))
-            continue;
-        QFont f = w->font();
-        while (clipped(w) && f.pixelSize() > 9) {
-            f.setPixelSize(f.pixelSize() - 1);
-            w->setFont(f);
-        }
-    }
+    for (QWidget *w : widgets)
+        if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w))
+            fitCaption(w, w->font());
 }
 
 FolderWatch::FolderWatch(QObject *parent) : QObject(parent)
@@ -144,18 +161,24 @@ DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        changeTo(item->data(Qt::UserRole).toString());
+        const QString target = item->data(Qt::UserRole).toString();
+        int error = 0;
+        if (!changeTo(target, &error))
+            emit refused(target, error);
     });
     connect(&watch_, &FolderWatch::changed, this, &DirList::refresh);
 }
 
-bool DirList::changeTo(const QString &path)
+bool DirList::changeTo(const QString &path, int *error)
 {
     if (path.isEmpty())
         return false;
     const QString p = cleanAbsolute(path);
-    if (!canList(p))
+    if (const int e = enterError(p); e != 0) {
+        if (error)
+            *error = e;
         return false;
+    }
     const bool changed = p != path_;
     path_ = p;
     if (changed)
@@ -175,8 +198,13 @@ void DirList::refresh()
     shown_ = path_;
     if (path_.isEmpty())
         return;
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    // Looked up in the icon theme once: every folder change lists folders.
+    if (openIcon_.isNull()) {
+        openIcon_ = style()->standardIcon(QStyle::SP_DirOpenIcon);
+        closedIcon_ = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    }
+    const QIcon &open = openIcon_;
+    const QIcon &closed = closedIcon_;
     QStringList parts = path_.split(u'/', Qt::SkipEmptyParts);
     QString at = QStringLiteral("/");
     QListWidgetItem *kept = nullptr;
@@ -291,6 +319,24 @@ void FileList::mouseReleaseEvent(QMouseEvent *event)
     // A button released after the mouse left the pane is no request for its menu.
     if (event->button() == Qt::RightButton && viewport()->rect().contains(event->position().toPoint()))
         emit rightReleased(event->globalPosition().toPoint());
+}
+
+void DriveList::showPopup()
+{
+    emit volumesWanted();
+    QComboBox::showPopup();
+}
+
+void DriveList::keyPressEvent(QKeyEvent *event)
+{
+    emit volumesWanted();
+    QComboBox::keyPressEvent(event);
+}
+
+void DriveList::wheelEvent(QWheelEvent *event)
+{
+    emit volumesWanted();
+    QComboBox::wheelEvent(event);
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)

@@ -72,8 +72,12 @@ bool isMenuKey(const QKeyEvent *event);
 // item of a list, or at the control's top-left corner.
 QPoint menuPoint(const QWidget *control);
 
-// Shrinks the font of every label, button and check box under root whose
-// caption would otherwise be clipped by the fixed place it stands in.
+// Gives w the font base, made smaller as far as its caption needs to fit the
+// fixed place it stands in, down to 9 pixels; with narrower, its letters then
+// get narrower too, down to half their width.
+void fitCaption(QWidget *w, const QFont &base, bool narrower = false);
+
+// Fits the caption of every label, button and check box under root.
 void fitCaptions(QWidget *root);
 
 // Tells when the entries of a folder change on disk: files or folders added,
@@ -110,8 +114,9 @@ public:
     explicit DirList(QWidget *parent = nullptr);
     QString path() const { return path_; }
     void setPath(const QString &path) { changeTo(path); }
-    // Moves to path; false (and no change) when it cannot be read.
-    bool changeTo(const QString &path);
+    // Moves to path; false (and no change) when it cannot be entered, with
+    // the reason (an errno value) in *error.
+    bool changeTo(const QString &path, int *error = nullptr);
     // Re-reads the sub-folders from disk. Within the same folder the
     // highlighted folder and the scroll position stay.
     void refresh();
@@ -119,6 +124,8 @@ public:
 signals:
     void pathChanged(const QString &path);
     void rightPressed(const QPoint &globalPos);
+    // A folder the user opened could not be entered; the pane stayed.
+    void refused(const QString &path, int error);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -127,6 +134,8 @@ private:
     QString path_;
     QString shown_; // the folder the list was last filled for
     FolderWatch watch_;
+    QIcon openIcon_;
+    QIcon closedIcon_;
 };
 
 // File list: the regular files of one folder, bare names, natural order,
@@ -153,6 +162,24 @@ private:
     QString path_;
     QString shown_; // the folder the list was last filled for
     FolderWatch watch_;
+};
+
+// Drive list: asks for its volumes afresh whenever the user is about to
+// choose among them (the list opens, a key or the wheel moves the choice),
+// since a card or disk may have come or gone since they were last read.
+class DriveList : public QComboBox
+{
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void volumesWanted();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 };
 
 // A label that reports mouse releases and double-clicks, and is outlined

@@ -141,7 +141,7 @@ void Ui_main1::setupLayout(QMainWindow *main1)
         Frame3, "Label16", 1440, 840, 5895, 255, QStringLiteral("例　：　") + about::exampleBackground);
 
     // Folder browser.
-    Drive1 = placed<QComboBox>(c, "Drive1", 120, 2280, 3975, 300);
+    Drive1 = placed<DriveList>(c, "Drive1", 120, 2280, 3975, 300);
     File1 = placed<FileList>(c, "File1", 2520, 2640, 1575, 3345);
     File1->setFont(mincho());
     paintBackground(File1, lightYellow);

@@ -9,6 +9,7 @@
 class CaptionButton;
 class ClickLabel;
 class DirList;
+class DriveList;
 class FileList;
 class ReleaseButton;
 class QAction;
@@ -34,7 +35,8 @@ public:
     QPlainTextEdit *Text1;
     QGroupBox *Frame1, *Frame3, *Frame4;
     QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5, *Option6, *Option7, *Option8, *Option9;
-    QComboBox *Drive1, *Combo1;
+    DriveList *Drive1;
+    QComboBox *Combo1;
     DirList *Dir1;
     FileList *File1;
     QPushButton *Command12, *Command13, *Command7, *Command5, *Command6, *Command9, *Command10, *Command11, *Command4;

@@ -25,6 +25,18 @@ bool isNetworkPath(const QString &text)
     return scheme.match(text).hasMatch() && !text.startsWith(QLatin1String("file://"), Qt::CaseInsensitive);
 }
 
+QString clipboardText(const QString &raw)
+{
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f'; };
+    qsizetype begin = 0;
+    qsizetype end = raw.size();
+    while (begin < end && blank(raw[begin]))
+        ++begin;
+    while (end > begin && blank(raw[end - 1]))
+        --end;
+    return raw.mid(begin, end - begin);
+}
+
 QString clipboardFolder(const QString &text)
 {
     if (text.startsWith(QLatin1String("file://"), Qt::CaseInsensitive))

@@ -13,6 +13,10 @@ QString parentdir(const QString &path);
 // as "smb://server".
 bool isNetworkPath(const QString &text);
 
+// The clipboard text without the white space and line breaks around it, as a
+// copy from a terminal brings them along.
+QString clipboardText(const QString &raw);
+
 // The folder a clipboard text names: an absolute path as it stands, or the
 // local path of a "file://" address; "" for anything else.
 QString clipboardFolder(const QString &text);

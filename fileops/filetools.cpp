@@ -53,6 +53,13 @@ void main1::Command9_Click()
         messagebox::show(this, QStringLiteral("ファイルがありません"));
         return;
     }
+    // A prefix no file can be named with is refused before anything is asked.
+    if (!renaming::usableName(renaming::serialName(Text2->text(), Combo1->currentText(), 1, QString()))) {
+        messagebox::show(this, QStringLiteral("連番の名前に「%1」は使えません。\n"
+                                              "「/」を含むものや「.」で始まるものは使えません。")
+                                   .arg(Text2->text()));
+        return;
+    }
     if (!confirmed(*this, QStringLiteral("ファイル名を連番改名しますか？")))
         return;
     renaming::Outcome done;

@@ -7,6 +7,10 @@
 
 #include <QHash>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -151,9 +155,45 @@ Outcome run(const QString &dir, const Plan &plan)
     return out;
 }
 
+QStringList linkedNames(const QString &dir, const QStringList &names)
+{
+    const int fd = ::open(fsname::encode(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    // Where each link of the folder leads in the end, as device and inode.
+    QSet<std::pair<dev_t, ino_t>> targets;
+    for (const QString &entry : safefile::entries(dir)) {
+        const QByteArray raw = fsname::encode(entry);
+        struct stat st;
+        if (fstatat(fd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)
+            && fstatat(fd, raw.constData(), &st, 0) == 0)
+            targets.insert({st.st_dev, st.st_ino});
+    }
+    QStringList out;
+    for (const QString &name : names) {
+        struct stat st;
+        if (fstatat(fd, fsname::encode(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+            && (S_ISLNK(st.st_mode) || targets.contains({st.st_dev, st.st_ino})))
+            out.append(name);
+    }
+    ::close(fd);
+    return out;
+}
+
 Outcome renameAll(const QString &dir, const std::vector<Move> &wanted)
 {
-    Outcome out = run(dir, plan(wanted, safefile::entries(dir)));
+    QStringList sources;
+    for (const Move &m : wanted)
+        if (m.from != m.to)
+            sources.append(m.from);
+    const QStringList linked = linkedNames(dir, sources);
+    const QSet<QString> left(linked.begin(), linked.end());
+    std::vector<Move> movers;
+    for (const Move &m : wanted)
+        if (!left.contains(m.from))
+            movers.push_back(m);
+    Outcome out = run(dir, plan(movers, safefile::entries(dir)));
+    out.linked = linked;
     QHash<QString, int> position;
     for (int i = 0; i < int(wanted.size()); ++i)
         position.insert(wanted[size_t(i)].from, i);
@@ -165,15 +205,23 @@ Outcome renameAll(const QString &dir, const std::vector<Move> &wanted)
 
 QString report(const QString &headline, const Outcome &outcome)
 {
-    QString text = safefile::report(headline, outcome.kept);
-    if (outcome.stranded.empty())
-        return text;
-    if (!text.isEmpty())
-        text += QStringLiteral("\n\n");
-    text += QStringLiteral("次のﾌｧｲﾙは仮の名前になっています。");
+    QStringList parts;
+    if (const QString failed = safefile::report(headline, outcome.kept); !failed.isEmpty())
+        parts.append(failed);
+    QStringList lines;
     for (const Move &m : outcome.stranded)
-        text += QStringLiteral("\n%1 → %2").arg(m.from, m.to);
-    return text;
+        lines.append(QStringLiteral("%1 → %2").arg(m.from, m.to));
+    for (const auto &[title, names] : {std::pair{QStringLiteral("次のﾌｧｲﾙは仮の名前になっています。"), lines},
+             {QStringLiteral("次のﾌｧｲﾙはシンボリックリンクか、そのリンク先のため、元の名前のままです。"), outcome.linked}}) {
+        if (names.isEmpty())
+            continue;
+        constexpr qsizetype named = 20;
+        QString text = title + u'\n' + names.first(qMin(names.size(), named)).join(u'\n');
+        if (names.size() > named)
+            text += QStringLiteral("\nほか%1個").arg(names.size() - named);
+        parts.append(text);
+    }
+    return parts.join(QStringLiteral("\n\n"));
 }
 
 } // namespace renaming

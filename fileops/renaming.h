@@ -69,14 +69,23 @@ struct Outcome
     // A file that could be neither renamed nor put back: its old name and
     // the temporary name it now has.
     std::vector<Move> stranded;
+    // Symbolic links, and files that a symbolic link of the folder points
+    // to: left as they are.
+    QStringList linked;
 };
+
+// Of the names, those that are symbolic links or that a symbolic link of
+// the folder leads to, in the order given. Renaming a link would break any
+// link that leads to it, and renaming the file a link leads to would leave
+// that link pointing at nothing.
+QStringList linkedNames(const QString &dir, const QStringList &names);
 
 // Runs a plan in a folder. A failing rename leaves its file under its old
 // name; the files still waiting for that name keep theirs; the rest goes on.
 Outcome run(const QString &dir, const Plan &plan);
 
-// Plans and runs the wanted renames in a folder; the files that kept their
-// names are given in the order of wanted.
+// Plans and runs the wanted renames in a folder, leaving linked names
+// alone; the files that kept their names are given in the order of wanted.
 Outcome renameAll(const QString &dir, const std::vector<Move> &wanted);
 
 // What the user is told after a run; empty when every file got its name.

@@ -6,6 +6,10 @@
 #include "textio/spaces.h"
 #include "textio/textfile.h"
 
+#include <QSet>
+
+#include <algorithm>
+
 namespace projectfile {
 namespace {
 
@@ -96,6 +100,23 @@ QStringList write(const QString &folder, const album::Album &album)
                          : entry);
     }
     return lines;
+}
+
+QStringList unholdableNames(const album::Album &album)
+{
+    QStringList out;
+    QSet<QString> seen;
+    for (const QString &entry : album.entries) {
+        const QString name = photoentry::fileName(entry);
+        const QList<uint> characters = name.toUcs4();
+        const bool lost = std::any_of(characters.begin(), characters.end(),
+            [](uint c) { return !cp932::hasForm(c) || cp932::isTwin(c); });
+        if (lost && !photoentry::isBlank(entry) && !seen.contains(name)) {
+            seen.insert(name);
+            out.append(name);
+        }
+    }
+    return out;
 }
 
 Loaded read(const QStringList &lines)

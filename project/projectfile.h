@@ -26,6 +26,12 @@ inline constexpr qint64 maxBytes = qint64(64) << 20;
 // encoding the lines reports them.
 QStringList write(const QString &folder, const album::Album &album);
 
+// The photos whose file names the file cannot hold as they are: a character
+// of the name has no CP932 form, or comes back as its full-width twin. After
+// loading, their entries name files that are not there. In list order, each
+// name once.
+QStringList unholdableNames(const album::Album &album);
+
 // What reading found. A value the file does not reach stays empty, and the
 // window leaves its control as it was.
 struct Loaded

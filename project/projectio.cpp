@@ -11,10 +11,28 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
+#include <QTreeView>
 
 namespace {
+
+// The size, type and date columns are as wide as what they show, and the
+// names get the rest of the width.
+void fitColumns(QTreeView *view)
+{
+    QHeaderView *header = view->header();
+    int others = 0;
+    for (int column = 0; column < header->count(); ++column) {
+        view->resizeColumnToContents(column);
+        if (column > 0)
+            others += header->sectionSize(column);
+    }
+    header->resizeSection(0, qMax(header->sectionSize(0), view->viewport()->width() - others));
+}
 
 // Qt's own dialog rather than the desktop's, so that it behaves the same
 // everywhere; no overwrite question and no suffix, as the commands expect.
@@ -29,11 +47,25 @@ QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder
     d.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     d.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
     d.setDirectory(folder);
+    // Wide enough for the names and every column beside them.
+    d.resize(QSize(860, 520).boundedTo(w.screen()->availableSize()));
+    if (auto *view = d.findChild<QTreeView *>(QStringLiteral("treeView")))
+        if (auto *model = qobject_cast<QFileSystemModel *>(view->model()))
+            QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] { fitColumns(view); });
     if (!name.isEmpty())
         d.selectFile(name);
     if (d.exec() != QDialog::Accepted)
         return QString();
     return d.selectedFiles().value(0);
+}
+
+// The first few items joined by separator, and how many more there are.
+QString firstFew(const QStringList &items, int most, QChar separator, const QString &more)
+{
+    QString text = items.first(qMin(items.size(), qsizetype(most))).join(separator);
+    if (items.size() > most)
+        text += separator + more.arg(items.size() - most);
+    return text;
 }
 
 // Each character once, with its code, so that one the font cannot draw can
@@ -44,7 +76,20 @@ QString described(const QString &chars)
     for (char32_t c : chars.toUcs4())
         out.append(QStringLiteral("「%1」(U+%2)")
                        .arg(QString::fromUcs4(&c, 1), QString::number(quint32(c), 16).toUpper().rightJustified(4, u'0')));
-    return out.join(u' ');
+    return firstFew(out, 20, u' ', QStringLiteral("ほか%1文字"));
+}
+
+// What a save would lose, as a question; empty when it loses nothing.
+QString losses(const QString &missing, const QStringList &lostPhotos)
+{
+    QStringList parts;
+    if (!missing.isEmpty())
+        parts.append(QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n") + described(missing));
+    if (!lostPhotos.isEmpty())
+        parts.append(QStringLiteral("次の写真はファイル名をそのまま書き込めないため、読み込んだ後に見つかりません。"
+                                    "名前を変えてから保存すれば見つかります。\n")
+                     + firstFew(lostPhotos, 10, u'\n', QStringLiteral("ほか%1枚")));
+    return parts.isEmpty() ? QString() : parts.join(u'\n') + QStringLiteral("\n保存しますか？");
 }
 
 // Asks for the file and writes the album into it; every way out leaves the
@@ -55,14 +100,11 @@ void saveAlbum(main1 &w, const QString &proposed)
     const QString path = chooseFile(w, QFileDialog::AcceptSave, fsname::currentDir(), proposed);
     if (path.size() < 4)
         return;
+    const album::Album album = w.album();
     QString missing;
-    const QByteArray bytes = cp932::encodeLines(projectfile::write(w.Dir1->path(), w.album()), cp932::Unmappable::Report, &missing);
-    if (!missing.isEmpty()
-        && messagebox::show(&w,
-                         QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n%1\n保存しますか？")
-                             .arg(described(missing)),
-                         messagebox::Buttons::YesNo)
-               != QMessageBox::Yes)
+    const QByteArray bytes = cp932::encodeLines(projectfile::write(w.Dir1->path(), album), cp932::Unmappable::Report, &missing);
+    const QString question = losses(missing, projectfile::unholdableNames(album));
+    if (!question.isEmpty() && messagebox::show(&w, question, messagebox::Buttons::YesNo) != QMessageBox::Yes)
         return;
     QString error;
     if (!textfile::save(path, bytes, &error)) {

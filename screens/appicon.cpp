@@ -1,5 +1,7 @@
 #include "screens/appicon.h"
 
+#include <QCoreApplication>
+
 // The icon lives in a static library, whose resources are only linked in
 // when something registers them; the registration must name the resource
 // outside any namespace.
@@ -12,13 +14,22 @@ namespace appicon {
 
 QIcon icon()
 {
-    static const bool registered = (registerResources(), true);
-    Q_UNUSED(registered);
-    QIcon i(QStringLiteral(":/kamerio/kamerio.svg"));
-    // Bitmaps too, for a Qt without its SVG plug-in.
-    for (int size : {32, 48, 256})
-        i.addFile(QStringLiteral(":/kamerio/kamerio-%1.png").arg(size), QSize(size, size));
-    return i;
+    // Made once and shared by every window. The bitmaps drawn from the SVG
+    // at the sizes a desktop asks for are what it is given either way; read
+    // as they are, they spare the start-up the SVG plug-in and its drawing.
+    static QIcon *shared = nullptr;
+    if (!shared) {
+        registerResources();
+        shared = new QIcon;
+        for (int size : {32, 48, 256})
+            shared->addFile(QStringLiteral(":/kamerio/kamerio-%1.png").arg(size), QSize(size, size));
+        // Gone with the application, before the machinery its pixmaps need.
+        qAddPostRoutine([] {
+            delete shared;
+            shared = nullptr;
+        });
+    }
+    return *shared;
 }
 
 } // namespace appicon

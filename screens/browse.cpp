@@ -11,16 +11,22 @@
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QRadioButton>
 
 namespace browse {
 
 bool open(QWidget *parent, const QUrl &url)
 {
-    if (opener::open(url))
-        return true;
+    // The browser may give up after the window that asked has closed.
+    const QPointer<QWidget> owner(parent);
     const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
-    messagebox::show(parent, QStringLiteral("ブラウザを起動できませんでした。\n") + where);
+    const opener::Failed failed = [owner, where] {
+        messagebox::show(owner, QStringLiteral("ブラウザを起動できませんでした。\n") + where);
+    };
+    if (opener::open(url, failed))
+        return true;
+    failed();
     return false;
 }
 

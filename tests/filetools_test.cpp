@@ -236,6 +236,28 @@ TEST(RenameFolder, RingsSwapNamesAndNameTakenOutsideThePlanIsKept)
     EXPECT_EQ(renaming::report("H", o), QStringLiteral("H\nd（同じ名前のものがあります）\ne（同じ名前のものがあります）"));
 }
 
+TEST(RenameFolder, LinksAndWhatTheyLeadToKeepTheirNames)
+{
+    QTemporaryDir dir, outside;
+    const QString d = dir.path();
+    fill(d, {"a", "b", "c"});
+    fill(outside.path(), {"x"});
+    // A link to a, a link to that link, one leading out of the folder and one leading nowhere.
+    for (const auto &[link, target] : {std::pair{"l1", QStringLiteral("a")}, {"l2", QStringLiteral("l1")},
+             {"out", outside.path() + "/x"}, {"none", QStringLiteral("gone")}})
+        ASSERT_EQ(::symlink(raw(target).constData(), raw(d + '/' + link).constData()), 0) << link;
+    const QStringList names = {"a", "b", "c", "l1", "l2", "out", "none"};
+    EXPECT_EQ(renaming::linkedNames(d, names), QStringList({"a", "l1", "l2", "out", "none"}));
+
+    const auto o = renaming::renameAll(d, serialMoves(names, "", "2"));
+    EXPECT_EQ(o.renamed, 2);
+    EXPECT_EQ(o.linked, QStringList({"a", "l1", "l2", "out", "none"}));
+    EXPECT_EQ(read(d + "/l2"), "content of a");
+    EXPECT_EQ(read(d + "/0000002"), "content of b");
+    EXPECT_EQ(renaming::report("H", o),
+              QStringLiteral("次のﾌｧｲﾙはシンボリックリンクか、そのリンク先のため、元の名前のままです。\na\nl1\nl2\nout\nnone"));
+}
+
 TEST(RenameFolder, AFileGoneBeforeItsTurnLosesNothing)
 {
     QTemporaryDir dir;

@@ -97,6 +97,36 @@ TEST(SerialRenaming, AsksThenRenamesInPaneOrderAndLeavesThePhotoList)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST(SerialRenaming, APrefixNoFileCanBeNamedWithIsRefusedBeforeAsking)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    auto w = windowOn(box, {"a.jpg"});
+    for (const QString prefix : {"a/b", ".hidden", "  .x"}) {
+        modals.shown.clear();
+        w->Text2->setText(prefix);
+        w->Command9->click();
+        EXPECT_EQ(modals.texts(), QStringList{"連番の名前に「" + prefix
+                                              + "」は使えません。\n「/」を含むものや「.」で始まるものは使えません。"});
+    }
+    EXPECT_EQ(filesWithContents(box.folder("work")), QStringList({"a.jpg=a.jpg"}));
+}
+
+TEST(SerialRenaming, SymbolicLinksAndWhatTheyLeadToKeepTheirNames)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    const QString work = box.folder("work");
+    box.touch(work, {"a.jpg", "b.jpg"});
+    ASSERT_TRUE(QFile::link("a.jpg", work + "/l.jpg"));
+    auto w = testkit::window();
+    w->Command9->click();
+    ASSERT_EQ(modals.shown.size(), 2);
+    EXPECT_EQ(modals.shown[1].text, "次のﾌｧｲﾙはシンボリックリンクか、そのリンク先のため、元の名前のままです。\na.jpg\nl.jpg");
+    EXPECT_EQ(w->File1->names(), QStringList({"0000002.jpg", "a.jpg", "l.jpg"}));
+    EXPECT_EQ(testkit::bytes(work + "/l.jpg"), "a.jpg");
+}
+
 TEST(SerialRenaming, TwiceWithOtherSettingsAndOverNumberedNames)
 {
     testkit::Sandbox box;

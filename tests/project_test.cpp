@@ -99,6 +99,16 @@ TEST(ProjectWriter, CharactersWithoutCp932FormInCaptionsAndTitleBecomeReferences
     EXPECT_TRUE(bytes.contains("\r\nb.jpg,x\r\nc.jpg\r\n"));
 }
 
+TEST(ProjectWriter, NamesThatComeBackOtherwiseAreFound)
+{
+    Album a = trip();
+    a.entries = {QStringLiteral("a.jpg,\U0001F600"), QStringLiteral("b\U0001F600.jpg,cap"), QStringLiteral("c\u301C.jpg"),
+                 QStringLiteral("d\uFF5E.jpg"), QStringLiteral("b\U0001F600.jpg"), QStringLiteral("e\u00A5.jpg")};
+    EXPECT_EQ(projectfile::unholdableNames(a),
+              (QStringList{QStringLiteral("b\U0001F600.jpg"), QStringLiteral("c\u301C.jpg"), QStringLiteral("e\u00A5.jpg")}));
+    EXPECT_TRUE(projectfile::unholdableNames(trip()).isEmpty());
+}
+
 TEST(ProjectReader, TripAlbumReadsBack)
 {
     const Loaded f = projectfile::parse(encoded(trip()));

@@ -13,6 +13,11 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -253,6 +258,38 @@ TEST(ProjectSave, EmptyListAndCancelWriteNothing)
     EXPECT_EQ(entries(*w), list);
 }
 
+TEST(ProjectSave, DialogSpeaksJapaneseAndShowsItsColumnsWhole)
+{
+    testkit::Sandbox box;
+    testkit::Modals m;
+    auto w = testkit::window();
+    box.touch(w->Dir1->path(), {QStringLiteral("album.txt")});
+    fillAlbum(*w);
+    QStringList texts;
+    bool whole = false;
+    m.onFileDialog([&](QFileDialog *d) {
+        for (const char *name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            texts.append(d->findChild<QLabel *>(QLatin1String(name))->text());
+        for (const QPushButton *b : d->findChildren<QPushButton *>())
+            texts.append(b->text());
+        auto *view = d->findChild<QTreeView *>(QStringLiteral("treeView"));
+        const QAbstractItemView *items = view;
+        whole = QTest::qWaitFor([&] {
+            int used = 0;
+            for (int column = 0; column < view->header()->count(); ++column) {
+                if (view->header()->sectionSize(column) < items->sizeHintForColumn(column))
+                    return false;
+                used += view->header()->sectionSize(column);
+            }
+            return view->model()->rowCount(view->rootIndex()) > 0 && used <= view->viewport()->width();
+        });
+        d->reject();
+    });
+    w->fsave->trigger();
+    EXPECT_EQ(texts, (QStringList{"アドレス:", "ファイル名(&N):", "ファイルの種類:", "保存", "キャンセル"}));
+    EXPECT_TRUE(whole);
+}
+
 TEST(ProjectSave, CharactersWithoutCp932Form)
 {
     testkit::Sandbox box;
@@ -274,10 +311,21 @@ TEST(ProjectSave, CharactersWithoutCp932Form)
     m.shown.clear();
     m.answer(QMessageBox::No);
     save(*w, m, path);
+    const QString willNotBeFound = QStringLiteral("次の写真はファイル名をそのまま書き込めないため、読み込んだ後に見つかりません。"
+                                                  "名前を変えてから保存すれば見つかります。\n");
     ASSERT_EQ(m.shown.size(), 1);
-    EXPECT_TRUE(m.shown[0].text.contains(QStringLiteral("「\U0001F600」(U+1F600)")));
+    EXPECT_EQ(m.shown[0].text, QStringLiteral("次の文字はファイルに書き込めないため、省かれます。\n「\U0001F600」(U+1F600)\n")
+                                   + willNotBeFound + QStringLiteral("b\U0001F600.jpg\n保存しますか？"));
     EXPECT_EQ(m.shown[0].buttons.size(), 2);
     EXPECT_EQ(testkit::bytes(path), saved);
+
+    // A wave dash is written, but comes back as its full-width twin.
+    setEntries(*w, {QStringLiteral("c\u301C.jpg,cap")});
+    m.shown.clear();
+    m.answer(QMessageBox::No);
+    save(*w, m, path);
+    EXPECT_EQ(m.texts(), QStringList{willNotBeFound + QStringLiteral("c\u301C.jpg\n保存しますか？")});
+    setEntries(*w, {QStringLiteral("b\U0001F600.jpg")});
 
     m.shown.clear();
     m.answer(QMessageBox::Yes);

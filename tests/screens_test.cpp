@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,15 +32,12 @@ struct Browser
 {
     Browser()
     {
-        opener::set([this](const QUrl &url) {
+        opener::set([this](const QUrl &url, const opener::Failed &) {
             opened.append(url);
             return works;
         });
     }
-    ~Browser()
-    {
-        opener::set([](const QUrl &url) { return QDesktopServices::openUrl(url); });
-    }
+    ~Browser() { opener::set(nullptr); }
     QList<QUrl> opened;
     bool works = true;
 };

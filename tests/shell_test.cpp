@@ -2,10 +2,12 @@
 
 #include "app/dirs.h"
 #include "app/main1.h"
+#include "app/messagebox.h"
 #include "app/opener.h"
 #include "app/panes.h"
 #include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
+#include "textio/excerpt.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
@@ -28,6 +31,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +59,8 @@ void doubleClickFolder(main1 &w, const QString &name)
     const auto items = w.Dir1->findItems(name, Qt::MatchEndsWith);
     ASSERT_FALSE(items.isEmpty()) << name.toStdString();
     const QRect r = w.Dir1->visualItemRect(items.first());
+    // A double-click is a click and a second press soon after.
+    QTest::mouseClick(w.Dir1->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(w.Dir1->viewport(), Qt::LeftButton, {}, r.center());
 }
 
@@ -255,10 +261,60 @@ TEST(FolderBrowser, EveryDirectoryChangeKeepsPanesLabelAndCurrentFolderInStep)
     EXPECT_GE(w->Label1->sizeHint().width(), w->Label1->fontMetrics().horizontalAdvance(tagged));
 }
 
+TEST(FolderBrowser, AFolderThatCannotBeEnteredIsRefusedByName)
+{
+    testkit::Sandbox box;
+    const QString here = QDir::currentPath();
+    const struct { const char *name; QFile::Permissions mode; const char *message; } cases[] = {
+        {"見られない", QFile::WriteOwner | QFile::ExeOwner, "フォルダ %1 を開く権限がありません。"},
+        {"入れない", QFile::ReadOwner | QFile::WriteOwner, "フォルダ %1 を開く権限がありません。"},
+    };
+    QStringList expected;
+    for (const auto &c : cases) {
+        const QString folder = box.folder(QStringLiteral("work/") + QString::fromUtf8(c.name));
+        ASSERT_TRUE(QFile::setPermissions(folder, c.mode));
+        expected.append(QString::fromUtf8(c.message).arg(folder));
+    }
+    auto w = testkit::window();
+    w->List1->addItem(QStringLiteral("a.jpg"));
+    testkit::AsUser user;
+    if (!user.active())
+        GTEST_SKIP() << user.why();
+    testkit::Modals modals;
+    for (const auto &c : cases) {
+        doubleClickFolder(*w, QString::fromUtf8(c.name));
+        EXPECT_EQ(w->Dir1->path(), here) << c.name;
+        EXPECT_EQ(w->File1->path(), here);
+        EXPECT_EQ(w->Label1->text(), here);
+        EXPECT_EQ(fsname::currentDir(), here);
+        EXPECT_EQ(w->List1->count(), 1);
+    }
+    EXPECT_EQ(modals.texts(), expected);
+}
+
+TEST(FolderBrowser, RefreshingAFolderDeletedMeanwhileMovesToItsNearestParent)
+{
+    testkit::Sandbox box;
+    const QString work = QDir::currentPath();
+    const QString deep = box.folder(QStringLiteral("work/a/b/c"));
+    auto w = testkit::window();
+    ASSERT_TRUE(w->Dir1->changeTo(deep));
+    ASSERT_TRUE(QDir(work + QStringLiteral("/a")).removeRecursively());
+    testkit::Modals modals;
+    w->kousin->trigger();
+    EXPECT_EQ(w->Dir1->path(), work);
+    EXPECT_EQ(w->File1->path(), work);
+    EXPECT_EQ(w->Label1->text(), work);
+    EXPECT_EQ(fsname::currentDir(), work);
+    EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("フォルダ %1 はありません。\n%2 に移りました。").arg(deep, work)});
+}
+
 TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
 {
     testkit::Sandbox box;
     auto w = testkit::window();
+    w->Drive1->showPopup();
+    w->Drive1->hidePopup();
     const QString home = w->Drive1->currentData().toString();
     int other = -1;
     for (int i = 0; i < w->Drive1->count(); ++i)
@@ -274,6 +330,96 @@ TEST(FolderBrowser, DriveChangeMovesToThatVolumesLastFolder)
     EXPECT_EQ(fsname::currentDir(), w->Dir1->path());
     w->Drive1->setCurrentIndex(w->Drive1->findData(home));
     EXPECT_EQ(w->Dir1->path(), start);
+}
+
+TEST(FolderBrowser, DriveListIsReadWhenItOpensAndAVolumeGoneSinceLeavesThePanes)
+{
+    testkit::Sandbox box;
+    const QString card = box.folder(QStringLiteral("card"));
+    auto w = testkit::window();
+    int at = -1;
+    {
+        testkit::Tmpfs fs(card, "size=1m");
+        if (!fs.mounted())
+            GTEST_SKIP() << fs.why();
+        EXPECT_EQ(w->Drive1->findData(card), -1);
+        w->Drive1->showPopup();
+        w->Drive1->hidePopup();
+        at = w->Drive1->findData(card);
+        ASSERT_GE(at, 0);
+    }
+    const QString start = w->Dir1->path();
+    const QVariant home = w->Drive1->currentData();
+    w->List1->addItem(QStringLiteral("a.jpg"));
+    testkit::Modals modals;
+    w->Drive1->setCurrentIndex(at);
+    EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("ドライブ %1 を読み込めません。").arg(card)});
+    EXPECT_EQ(w->Dir1->path(), start);
+    EXPECT_EQ(w->Label1->text(), start);
+    EXPECT_EQ(w->List1->count(), 1);
+    EXPECT_EQ(w->Drive1->currentData(), home);
+}
+
+TEST(FolderBrowser, PhotoCountShowsEveryCountWhole)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    const QRect place = w->Label11->geometry();
+    for (int n : {32767, 10000, 999, 7}) {
+        {
+            const QSignalBlocker quiet(w->List1);
+            w->List1->clear();
+            w->List1->addItems(QStringList(n, QStringLiteral("p.jpg")));
+        }
+        w->Label11_Click();
+        EXPECT_EQ(w->Label11->text(), QString::number(n));
+        EXPECT_LE(w->Label11->fontMetrics().horizontalAdvance(w->Label11->text()), w->Label11->contentsRect().width())
+            << n;
+        EXPECT_EQ(w->Label11->geometry(), place);
+    }
+    // A short count gets the window's letters back.
+    EXPECT_EQ(w->Label11->font(), w->Label11->parentWidget()->font());
+}
+
+TEST(Messages, QtsOwnTextsAreJapanese)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    testkit::Modals modals;
+    modals.answer(QMessageBox::No);
+    w->Command6->click();
+    ASSERT_EQ(modals.shown.size(), 1);
+    EXPECT_EQ(modals.shown[0].buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")}));
+    const std::unique_ptr<QMenu> menu(w->Text6->createStandardContextMenu());
+    QStringList items;
+    for (const QAction *a : menu->actions())
+        if (!a->isSeparator())
+            items.append(a->text().section(u'\t', 0, 0));
+    EXPECT_EQ(items, (QStringList{"元に戻す(&U)", "やり直す(&R)", "切り取り(&T)", "コピー(&C)", "貼り付け(&P)", "削除",
+                                  "すべてを選択"}));
+}
+
+TEST(Messages, EveryBoxFitsOnTheScreen)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    w->show();
+    const QRect screen = w->screen()->availableGeometry();
+    const QString path = QStringLiteral("/写真").repeated(20000);
+    const QStringList tooLong = {QStringLiteral("一行目\n").repeated(200), path, (path.left(300) + u'\n').repeated(40),
+                                 QStringLiteral("word ").repeated(5000)};
+    testkit::Modals modals;
+    for (const QString &text : tooLong)
+        messagebox::show(w.get(), text);
+    messagebox::show(w.get(), QStringLiteral("短い\nメッセージ"));
+    ASSERT_EQ(modals.shown.size(), tooLong.size() + 1);
+    for (const testkit::Shown &s : modals.shown) {
+        EXPECT_LE(s.size.height(), screen.height()) << s.text.size();
+        EXPECT_LE(s.size.width(), screen.width()) << s.text.size();
+    }
+    for (qsizetype i = 0; i < tooLong.size(); ++i)
+        EXPECT_TRUE(modals.shown[i].text.endsWith(u'…')) << i;
+    EXPECT_EQ(modals.shown.last().text, QStringLiteral("短い\nメッセージ"));
 }
 
 TEST(FolderBrowser, PopupMenusOpenFromTheirControlsAndRefreshThePanes)
@@ -401,6 +547,28 @@ TEST(FolderBrowser, ClipboardMoveKeepsTheTextAsCopied)
     EXPECT_EQ(w->Label1->text(), box.path());
 }
 
+TEST(FolderBrowser, ClipboardMoveTakesATerminalCopyAndQuotesLittleOfALongText)
+{
+    testkit::Sandbox box;
+    const QString target = box.folder(QStringLiteral("photos/trip"));
+    auto w = testkit::window();
+    testkit::Modals modals;
+    for (const QString &copied : {target + u'\n', QStringLiteral("  ") + target + QStringLiteral(" \r\n"),
+                                  u'\t' + target}) {
+        ASSERT_TRUE(w->Dir1->changeTo(box.path()));
+        QGuiApplication::clipboard()->setText(copied);
+        dirs::clipchdir(*w);
+        EXPECT_EQ(w->Dir1->path(), target);
+        EXPECT_EQ(w->Label1->text(), target);
+    }
+    EXPECT_TRUE(modals.shown.isEmpty());
+
+    // An 80-line memo is quoted by the start of its first line.
+    QGuiApplication::clipboard()->setText(QString(150, u'メ') + QStringLiteral("\nline").repeated(80));
+    dirs::clipchdir(*w);
+    EXPECT_EQ(modals.texts(), QStringList{QString(100, u'メ') + QStringLiteral("… のﾃﾞｨﾚｸﾄﾘはありません")});
+}
+
 TEST(FolderBrowser, DesktopAndFileManagerButtons)
 {
     testkit::Sandbox box;
@@ -412,7 +580,7 @@ TEST(FolderBrowser, DesktopAndFileManagerButtons)
     }
     QList<QUrl> opened;
     bool works = true;
-    opener::set([&](const QUrl &url) { opened.append(url); return works; });
+    opener::set([&](const QUrl &url, const opener::Failed &) { opened.append(url); return works; });
     auto w = testkit::window();
     testkit::Modals modals;
     w->Command12->click();
@@ -426,6 +594,44 @@ TEST(FolderBrowser, DesktopAndFileManagerButtons)
     w->Command13->click();
     EXPECT_EQ(modals.texts(), QStringList{QStringLiteral("ファイルマネージャを起動できませんでした。")});
     opener::set(nullptr);
+}
+
+TEST(FolderBrowser, AFileManagerOrBrowserThatFailsAfterStartingIsReported)
+{
+    testkit::Sandbox box;
+    // Stands in for xdg-open: ends after a moment with the status it is told.
+    const QString bin = box.folder(QStringLiteral("bin"));
+    testkit::writeFile(bin + QStringLiteral("/xdg-open"),
+                       "#!/bin/sh\nsleep 0.2\ntouch \"$0.ended\"\nexit \"$KAMERIO_OPENER_EXIT\"\n");
+    const QString ended = bin + QStringLiteral("/xdg-open.ended");
+    ASSERT_TRUE(QFile::setPermissions(bin + QStringLiteral("/xdg-open"), QFile::ReadOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+    box.touch(QDir::currentPath(), {QStringLiteral("index.html")});
+    auto w = testkit::window();
+    const QString page = QDir::currentPath() + QStringLiteral("/index.html");
+    w->File1->setCurrentRow(0);
+    const struct { const char *exit; std::function<void()> act; QString message; } cases[] = {
+        {"0", [&] { w->Command13->click(); }, QString()},
+        {"3", [&] { w->Command13->click(); }, QStringLiteral("ファイルマネージャを起動できませんでした。")},
+        {"0", [&] { w->File1_DblClick(); }, QString()},
+        {"4", [&] { w->File1_DblClick(); }, QStringLiteral("ブラウザを起動できませんでした。\n") + page},
+    };
+    for (const auto &c : cases) {
+        qputenv("KAMERIO_OPENER_EXIT", c.exit);
+        testkit::Modals modals;
+        c.act();
+        // The window never waits for the opener.
+        EXPECT_TRUE(modals.shown.isEmpty());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(ended); }));
+        QFile::remove(ended);
+        if (c.message.isEmpty())
+            QTest::qWait(100);
+        else
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !modals.shown.isEmpty(); }));
+        EXPECT_EQ(modals.texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message}) << c.exit;
+    }
+    qputenv("PATH", path);
 }
 
 TEST(AddingPhotos, AllFilesWithAndWithoutShift)
@@ -565,7 +771,25 @@ TEST(DirsLogic, ParentAndClipboardRules)
     EXPECT_FALSE(dirslogic::isNetworkPath(QStringLiteral("file:///x")));
     EXPECT_EQ(dirslogic::clipboardFolder(QStringLiteral("file:///a%20b")), QStringLiteral("/a b"));
     EXPECT_EQ(dirslogic::clipboardFolder(QStringLiteral("photos")), QString());
+    EXPECT_EQ(dirslogic::clipboardText(QStringLiteral(" \t/a b\r\n")), QStringLiteral("/a b"));
+    // An ideographic space is part of a name.
+    EXPECT_EQ(dirslogic::clipboardText(QStringLiteral("/写真\u3000\n")), QStringLiteral("/写真\u3000"));
     EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("2.5")), 2);
     EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("3.5")), 4);
     EXPECT_EQ(dirslogic::storedNumber(QStringLiteral("1e1")), 10);
+}
+
+TEST(Excerpt, FirstLineCutShort)
+{
+    const struct { QString text; int length; QString expected; } cases[] = {
+        {QStringLiteral("short"), 100, QStringLiteral("short")},
+        {QStringLiteral("one\ntwo"), 100, QStringLiteral("one…")},
+        {QStringLiteral("one\r\ntwo"), 100, QStringLiteral("one…")},
+        {QStringLiteral("abcdef"), 4, QStringLiteral("abcd…")},
+        {QStringLiteral("abcd"), 4, QStringLiteral("abcd")},
+        {QStringLiteral("ab\U0001F600cd"), 3, QStringLiteral("ab\U0001F600…")},
+        {QString(), 4, QString()},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(excerpt::first(c.text, c.length), c.expected) << c.text.toStdString();
 }

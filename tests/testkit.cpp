@@ -13,7 +13,12 @@
 #include <QMenu>
 #include <QTest>
 
+#include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -116,7 +121,7 @@ void Modals::handle(QWidget *w)
         return;
     }
     if (auto *box = qobject_cast<QMessageBox *>(w)) {
-        Shown s{box->windowTitle(), box->text(), box->icon(), {}, box->textFormat()};
+        Shown s{box->windowTitle(), box->text(), box->icon(), {}, box->textFormat(), box->size()};
         for (QAbstractButton *b : box->buttons())
             s.buttons.append(b->text());
         shown.append(s);
@@ -144,7 +149,11 @@ void Modals::handle(QWidget *w)
         }
         auto handler = std::move(dialogs_.front());
         dialogs_.pop_front();
+        // A handler may wait for the dialog to settle: the dialog is its own
+        // until it returns.
+        pending_ = true;
         handler(dialog);
+        pending_ = false;
     }
 }
 
@@ -187,6 +196,55 @@ void Tmpfs::fill() const
     const QByteArray block(4096, 'f');
     while (filler.write(block) == block.size()) {
     }
+}
+
+namespace {
+
+int capabilities(bool set, __user_cap_data_struct data[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return int(::syscall(set ? SYS_capset : SYS_capget, &header, data));
+}
+
+} // namespace
+
+AsUser::AsUser()
+{
+    __user_cap_data_struct data[2] = {};
+    if (capabilities(false, data) != 0) {
+        why_ = std::string("cannot read this thread's capabilities (") + std::strerror(errno) + ")";
+        return;
+    }
+    saved_[0] = data[0].effective;
+    saved_[1] = data[1].effective;
+    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    if (capabilities(true, data) != 0) {
+        why_ = std::string("cannot set this thread's capabilities aside (") + std::strerror(errno) + ")";
+        return;
+    }
+    dropped_ = true;
+    // Whatever else lets this process through would make the test prove nothing.
+    QTemporaryDir probe;
+    const QByteArray shut = QFile::encodeName(probe.path() + QStringLiteral("/shut"));
+    ::mkdir(shut.constData(), 0);
+    const int fd = ::open(shut.constData(), O_RDONLY | O_DIRECTORY);
+    active_ = fd < 0;
+    if (fd >= 0) {
+        ::close(fd);
+        why_ = "file permissions do not hold for this process";
+    }
+    ::rmdir(shut.constData());
+}
+
+AsUser::~AsUser()
+{
+    if (!dropped_)
+        return;
+    __user_cap_data_struct data[2] = {};
+    capabilities(false, data);
+    data[0].effective = saved_[0];
+    data[1].effective = saved_[1];
+    capabilities(true, data);
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)

@@ -62,6 +62,7 @@ struct Shown
     QMessageBox::Icon icon;
     QStringList buttons;
     Qt::TextFormat format;
+    QSize size;
 };
 
 // Watches for modal widgets while alive. Message boxes are recorded and
@@ -114,6 +115,24 @@ private:
     QByteArray path_;
     bool mounted_ = false;
     std::string why_;
+};
+
+// File permissions hold for this thread, as they do for any user, while the
+// object lives: root's power to read and search every folder is set aside.
+// Tests skip with why() where that cannot be done.
+class AsUser
+{
+public:
+    AsUser();
+    ~AsUser();
+    bool active() const { return active_; }
+    std::string why() const { return why_; }
+
+private:
+    bool active_ = false;
+    bool dropped_ = false;
+    std::string why_;
+    unsigned saved_[2] = {0, 0};
 };
 
 // Writes a whole file, failing the test when it cannot.
