@@ -6,6 +6,7 @@
 #include "app/panes.h"
 #include "fileops/fsname.h"
 #include "project/projectfile.h"
+#include "textio/codepoints.h"
 #include "textio/cp932.h"
 #include "textio/textfile.h"
 
@@ -73,9 +74,10 @@ QString firstFew(const QStringList &items, int most, QChar separator, const QStr
 QString described(const QString &chars)
 {
     QStringList out;
-    for (char32_t c : chars.toUcs4())
+    for (const codepoints::CodePoint c : codepoints::walk(chars))
         out.append(QStringLiteral("「%1」(U+%2)")
-                       .arg(QString::fromUcs4(&c, 1), QString::number(quint32(c), 16).toUpper().rightJustified(4, u'0')));
+                       .arg(chars.mid(c.at, c.size),
+                            QString::number(quint32(c.value), 16).toUpper().rightJustified(4, u'0')));
     return firstFew(out, 20, u' ', QStringLiteral("ほか%1文字"));
 }
 
