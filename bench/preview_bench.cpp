@@ -25,21 +25,10 @@ namespace {
 const QSize box(291, 218); // Image1 inside its border
 const QColor marker(255, 0, 0);
 
-// A photo-like picture: smooth gradients with fine grain, so it compresses
-// to a realistic size, and a red square in its top left corner.
+// A photo-like picture with a red square in its top left corner.
 QImage photo(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    quint32 seed = 12345;
-    for (int y = 0; y < height; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 27) - 16;
-            line[x] = qRgb(std::clamp(x * 255 / width + grain, 0, 255), std::clamp(y * 255 / height + grain, 0, 255),
-                           std::clamp(128 + (x ^ y) % 64 + grain, 0, 255));
-        }
-    }
+    QImage image = jpegs::photoLike(width, height);
     for (int y = 0; y < 600; ++y)
         std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), 600, marker.rgb());
     return image;
