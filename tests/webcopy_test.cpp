@@ -1,0 +1,317 @@
+#include "jpegs.h"
+#include "testkit.h"
+
+#include "fileops/fsname.h"
+#include "fileops/safefile.h"
+#include "web/webcopy.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QColorTransform>
+#include <QImageReader>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+using webcopy::Outcome;
+
+const QColor marker(255, 0, 0);
+const QColor p3Colour(200, 60, 60); // well inside sRGB, yet far from its own numbers there
+
+QByteArray bigEndian(quint32 value, int bytes)
+{
+    QByteArray out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out += char(value >> (8 * i));
+    return out;
+}
+
+QByteArray segment(quint8 kind, const QByteArray &payload)
+{
+    return "\xFF" + QByteArray(1, char(kind)) + bigEndian(quint32(payload.size() + 2), 2) + payload;
+}
+
+// An EXIF block with the orientation and a GPS latitude, as a phone writes it.
+QByteArray exif(quint8 orientation)
+{
+    auto entry = [](quint16 tag, quint16 type, quint32 count, const QByteArray &value) {
+        return bigEndian(tag, 2) + bigEndian(type, 2) + bigEndian(count, 4) + value.leftJustified(4, '\0');
+    };
+    const QByteArray ifd0 = bigEndian(2, 2) + entry(0x0112, 3, 1, bigEndian(orientation, 2)) +
+                            entry(0x8825, 4, 1, bigEndian(38, 4)) + bigEndian(0, 4);
+    const QByteArray gps = bigEndian(2, 2) + entry(1, 2, 2, "N") + entry(2, 5, 3, bigEndian(68, 4)) +
+                           bigEndian(0, 4) + bigEndian(35, 4) + bigEndian(1, 4) + bigEndian(41, 4) + bigEndian(1, 4) +
+                           bigEndian(0, 4) + bigEndian(1, 4);
+    return segment(0xE1, QByteArray("Exif\0\0MM\0\x2A\0\0\0\x08", 14) + ifd0 + gps);
+}
+
+// A picture with a red block in its stored top-left corner, with EXIF, GPS
+// and a comment; in Display P3 when asked.
+QByteArray photo(QSize size, quint8 orientation, bool p3 = false)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(p3 ? p3Colour : QColor(40, 90, 160));
+    for (int y = 0; y < size.height() / 4; ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), size.width() / 4, marker.rgb());
+    if (p3)
+        image.setColorSpace(QColorSpace::DisplayP3);
+    image.setText(QStringLiteral("Comment"), QStringLiteral("our home address"));
+    QByteArray jpeg = jpegs::encode(image);
+    return jpeg.insert(2, exif(orientation));
+}
+
+// The kinds of the segments in front of a JPEG's image data.
+QList<int> segments(const QByteArray &jpeg)
+{
+    QList<int> out;
+    for (qsizetype at = 2; at + 4 <= jpeg.size() && uchar(jpeg[at]) == 0xFF && uchar(jpeg[at + 1]) != 0xDA;) {
+        out << uchar(jpeg[at + 1]);
+        at += 2 + (uchar(jpeg[at + 2]) << 8 | uchar(jpeg[at + 3]));
+    }
+    return out;
+}
+
+bool near(QColor a, QColor b, int by)
+{
+    return qAbs(a.red() - b.red()) <= by && qAbs(a.green() - b.green()) <= by && qAbs(a.blue() - b.blue()) <= by;
+}
+
+// Raw file access, so that names that are not UTF-8 work too.
+void put(const QString &path, const QByteArray &bytes)
+{
+    const int fd = open(fsname::encode(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    ASSERT_GE(fd, 0) << path.toStdString();
+    ASSERT_EQ(write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+    close(fd);
+}
+
+QByteArray get(const QString &path)
+{
+    QByteArray out(1 << 22, '\0');
+    const int fd = open(fsname::encode(path).constData(), O_RDONLY);
+    const ssize_t n = fd < 0 ? 0 : read(fd, out.data(), size_t(out.size()));
+    if (fd >= 0)
+        close(fd);
+    return out.left(n);
+}
+
+qint64 mtime(const QString &path)
+{
+    struct stat st;
+    return stat(fsname::encode(path).constData(), &st) == 0 ? st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec
+                                                           : -1;
+}
+
+struct WebCopy : ::testing::Test
+{
+    testkit::Sandbox box;
+    QString album = box.folder(QStringLiteral("album"));
+    QString web = fsname::join(album, webcopy::folderName);
+
+    QString copy(const QString &name) const { return fsname::join(web, name); }
+    // What web holds besides the hidden list of copies.
+    QStringList inWeb() const
+    {
+        QStringList names = safefile::entries(web).values();
+        names.removeAll(QStringLiteral(".kamerio-copies"));
+        names.sort();
+        return names;
+    }
+    std::vector<Outcome> outcomes(const webcopy::Result &r) const
+    {
+        std::vector<Outcome> out;
+        for (const webcopy::Photo &p : r.photos)
+            out.push_back(p.outcome);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(WebCopy, CopiesAreUprightSmallSrgbAndFreeOfMetadata)
+{
+    struct Case
+    {
+        QString name;
+        QSize stored;
+        quint8 orientation;
+        bool p3;
+        QSize copy;
+        QPoint red; // where the corner block shows in the copy
+    };
+    const QString latin1 = fsname::decode("caf\xE9.jpg");
+    const Case cases[] = {
+        {"wide.jpg", {1600, 1200}, 1, false, {1024, 768}, {5, 5}},
+        {"turned.jpg", {1200, 800}, 6, false, {683, 1024}, {678, 5}},
+        {"small.jpg", {800, 600}, 1, false, {800, 600}, {5, 5}},
+        {"p3.jpg", {600, 400}, 1, true, {600, 400}, {5, 5}},
+        {latin1, {1100, 1100}, 1, false, {1024, 1024}, {5, 5}},
+    };
+    QStringList names;
+    for (const Case &c : cases) {
+        put(fsname::join(album, c.name), photo(c.stored, c.orientation, c.p3));
+        names << c.name << c.name;
+    }
+    const webcopy::Result r = webcopy::update(album, names, 1024);
+    EXPECT_EQ(r.written, 5);
+    EXPECT_EQ(r.copied(), QSet<QString>(names.begin(), names.end()));
+    EXPECT_EQ(webcopy::report(r), QString());
+    const QColor p3InSrgb =
+        QColorSpace(QColorSpace::DisplayP3).transformationToColorSpace(QColorSpace::SRgb).map(p3Colour);
+    ASSERT_FALSE(near(p3InSrgb, p3Colour, 10));
+    for (const Case &c : cases) {
+        const QByteArray bytes = get(copy(c.name));
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QImageReader reader(&buffer);
+        const QImage image = reader.read();
+        ASSERT_EQ(image.size(), c.copy) << c.name.toStdString();
+        EXPECT_EQ(reader.transformation(), QImageIOHandler::TransformationNone);
+        EXPECT_TRUE(near(image.pixelColor(c.red), marker, 40)) << c.name.toStdString();
+        EXPECT_TRUE(image.textKeys().isEmpty());
+        EXPECT_FALSE(bytes.contains("Exif") || bytes.contains("home address"));
+        for (int kind : segments(bytes))
+            EXPECT_TRUE(kind == 0xE0 || kind == 0xE2 || kind == 0xDB || kind == 0xC0 || kind == 0xC4) << kind;
+        if (c.p3) {
+            EXPECT_EQ(image.colorSpace(), QColorSpace(QColorSpace::SRgb));
+            EXPECT_TRUE(near(image.pixelColor(300, 300), p3InSrgb, 4)) << image.pixelColor(300, 300).name().toStdString();
+        }
+    }
+    // The temporary folder's own clean-up cannot reach such names.
+    unlink(fsname::encode(fsname::join(album, latin1)).constData());
+    unlink(fsname::encode(copy(latin1)).constData());
+}
+
+TEST_F(WebCopy, AnUnchangedAlbumIsNotWrittenAgain)
+{
+    const QStringList names = {"a.jpg", "b.jpg", "c.jpg"};
+    for (const QString &n : names)
+        put(fsname::join(album, n), photo({1200, 900}, 1));
+    ASSERT_EQ(webcopy::update(album, names, 1024).written, 3);
+    std::vector<qint64> times;
+    for (const QString &n : names)
+        times.push_back(mtime(copy(n)));
+
+    const webcopy::Result again = webcopy::update(album, names, 1024);
+    EXPECT_EQ(again.written, 0);
+    EXPECT_EQ(outcomes(again), std::vector(3, Outcome::UpToDate));
+    for (size_t i = 0; i < times.size(); ++i)
+        EXPECT_EQ(mtime(copy(names[qsizetype(i)])), times[i]);
+
+    // A photo changed since, or another edge, needs a new copy.
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {time(nullptr) + 10, 0}};
+    utimensat(AT_FDCWD, fsname::encode(fsname::join(album, "b.jpg")).constData(), later, 0);
+    EXPECT_EQ(outcomes(webcopy::update(album, names, 1024)),
+              (std::vector{Outcome::UpToDate, Outcome::Made, Outcome::UpToDate}));
+    EXPECT_EQ(webcopy::update(album, names, 1100).written, 3);
+    EXPECT_EQ(inWeb(), names);
+}
+
+TEST_F(WebCopy, PhotosWithoutACopyAreReportedAndForeignFilesKept)
+{
+    put(fsname::join(album, "made.jpg"), photo({300, 200}, 1));
+    put(fsname::join(album, "foreign.jpg"), photo({300, 200}, 1));
+    put(fsname::join(album, "edited.jpg"), photo({300, 200}, 1));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(8, 8, QImage::Format_RGB32).save(&buffer, "PNG");
+    put(fsname::join(album, "png.jpg"), png);
+    put(fsname::join(album, "broken.jpg"), "\xFF\xD8\xFF\xE0 not really");
+    const QStringList names = {"made.jpg", "foreign.jpg", "edited.jpg", "png.jpg", "broken.jpg", "gone.jpg",
+                               "sub/x.jpg", ".kamerio-copies"};
+    webcopy::update(album, {"edited.jpg"}, 1024);
+    put(copy("edited.jpg"), "touched up by the user");
+    put(copy("foreign.jpg"), "the user's own file");
+
+    const webcopy::Result r = webcopy::update(album, names, 1024);
+    EXPECT_EQ(outcomes(r), (std::vector{Outcome::Made, Outcome::Foreign, Outcome::Foreign, Outcome::NotJpeg,
+                                        Outcome::Undecodable, Outcome::Missing, Outcome::Failed, Outcome::Failed}));
+    EXPECT_EQ(get(copy("edited.jpg")), "touched up by the user");
+    EXPECT_EQ(get(copy("foreign.jpg")), "the user's own file");
+    EXPECT_EQ(inWeb(), (QStringList{"edited.jpg", "foreign.jpg", "made.jpg"}));
+    EXPECT_EQ(webcopy::report(r),
+              "次の写真は Web 用の縮小写真を作れませんでした（ページには元の写真をそのまま載せます）。\n"
+              "foreign.jpg（web に同じ名前の別のﾌｧｲﾙがあります）\n"
+              "edited.jpg（web に同じ名前の別のﾌｧｲﾙがあります）\n"
+              "png.jpg（JPEG ではありません）\n"
+              "broken.jpg（JPEG として読めません）\n"
+              "gone.jpg（見つかりません）\n"
+              "sub/x.jpg（使えない名前です）\n"
+              ".kamerio-copies（使えない名前です）");
+}
+
+TEST_F(WebCopy, WebThatIsNoFolderIsReportedOnce)
+{
+    put(fsname::join(album, "a.jpg"), photo({300, 200}, 1));
+    put(web, "a file named web");
+    const webcopy::Result r = webcopy::update(album, {"a.jpg", "b.jpg"}, 1024);
+    EXPECT_EQ(r.folderError, ENOTDIR);
+    EXPECT_EQ(outcomes(r), std::vector(2, Outcome::NoFolder));
+    EXPECT_EQ(get(web), "a file named web");
+    EXPECT_EQ(webcopy::report(r), "Web 用の縮小写真を作れませんでした（web がﾌｫﾙﾀﾞではありません）。\n"
+                                  "ページには元の写真をそのまま載せます。");
+}
+
+TEST_F(WebCopy, ACancelLeavesOnlyWholeCopies)
+{
+    QStringList names;
+    for (int i = 0; i < 6; ++i) {
+        names << QStringLiteral("p%1.jpg").arg(i);
+        put(fsname::join(album, names.last()), photo({1200, 900}, 1));
+    }
+    std::atomic_bool cancel = false;
+    std::vector<int> progress;
+    const webcopy::Result r = webcopy::update(
+        album, names, 1024, [&](int done, int) { progress.push_back(done), cancel = true; }, &cancel, 1);
+    const std::vector<Outcome> o = outcomes(r);
+    const auto made = std::count(o.begin(), o.end(), Outcome::Made);
+    EXPECT_GE(made, 1);
+    EXPECT_EQ(std::count(o.begin(), o.end(), Outcome::Cancelled), 6 - made);
+    EXPECT_EQ(progress.back(), 6);
+    EXPECT_EQ(inWeb(), QStringList(names.begin(), names.begin() + made));
+    for (const QString &name : inWeb())
+        EXPECT_EQ(QImage::fromData(get(copy(name))).size(), QSize(1024, 768));
+    EXPECT_TRUE(webcopy::report(r).contains("p5.jpg（キャンセルしました）"));
+    EXPECT_EQ(webcopy::update(album, names, 1024).written, 6 - made);
+}
+
+TEST_F(WebCopy, AFailedWriteLeavesNothingAndSaysWhy)
+{
+    struct Case
+    {
+        const char *options;
+        bool readOnly;
+        QString why;
+    };
+    const Case cases[] = {{"size=48k", false, "ﾃﾞｨｽｸがいっぱいです"}, {"size=1m", true, "読み取り専用のﾄﾞﾗｲﾌﾞです"}};
+    QStringList names;
+    for (int i = 0; i < 12; ++i) {
+        names << QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+        put(fsname::join(album, names.last()), jpegs::encode(jpegs::photoLike(400, 300)));
+    }
+    mkdir(fsname::encode(web).constData(), 0777);
+    for (const Case &c : cases) {
+        testkit::Tmpfs fs(web, c.options);
+        if (!fs.mounted())
+            GTEST_SKIP() << fs.why();
+        if (c.readOnly) {
+            ASSERT_TRUE(fs.makeReadOnly());
+        }
+        const webcopy::Result r = webcopy::update(album, names, 1024);
+        const QStringList left = inWeb();
+        EXPECT_EQ(left.size(), r.written) << c.options;
+        EXPECT_TRUE(left.filter(".kamerio").isEmpty()) << left.join(' ').toStdString();
+        const QString text = webcopy::report(r);
+        EXPECT_TRUE(text.contains(c.why)) << text.toStdString();
+        if (c.readOnly) {
+            EXPECT_TRUE(text.endsWith(QStringLiteral("\nほか 2 枚")));
+        }
+    }
+}
