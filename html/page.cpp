@@ -6,6 +6,7 @@
 #include "textio/cp932.h"
 #include "textio/spaces.h"
 #include "textio/textfile.h"
+#include "web/webcopy.h"
 
 #include <QStringBuilder>
 
@@ -13,6 +14,7 @@ namespace page {
 namespace {
 
 const QString gapCell = QStringLiteral("<td>　</td>");
+const QString cellStart = QStringLiteral("<td nowrap align=\"center\">");
 const QString smallBreak = QStringLiteral("<FONT size=\"-3\"><br></FONT>");
 const QString white = QStringLiteral("<BODY bgcolor=\"#ffffff\">");
 // A back-link address longer than this is a real one; the initial "http://" is not.
@@ -53,12 +55,17 @@ QString asText(const QString &name)
     return out;
 }
 
-// widthAttribute is the same for every cell: empty, or " width=..." with the fixed width.
-void appendCell(QStringList &lines, const QString &entry, const QString &widthAttribute)
+// imageEnd closes the img tag the same way in every cell, with the fixed width if any.
+void appendCell(QStringList &lines, const QString &entry, const QString &imageEnd, const QSet<QString> &webCopies)
 {
     const QString name = photoentry::fileName(entry);
-    lines.append(QStringLiteral("<td nowrap align=\"center\"><img src=\"") % imageAddress(name) %
-                 QStringLiteral("\" border=\"0\"") % widthAttribute % QStringLiteral("><br>"));
+    const QString address = imageAddress(name);
+    // The small copy is what the page shows; a click still opens the photo itself.
+    if (webCopies.contains(name))
+        lines.append(cellStart % QStringLiteral("<a href=\"") % address % QStringLiteral("\"><img src=\"./") %
+                     webcopy::folderName % u'/' % QStringView(address).mid(2) % imageEnd % QStringLiteral("</a><br>"));
+    else
+        lines.append(cellStart % QStringLiteral("<img src=\"") % address % imageEnd % QStringLiteral("<br>"));
     const QString caption = photoentry::caption(entry);
     lines.append(QStringLiteral("<FONT size=\"+1\"><b>") % (photoentry::isBlank(caption) ? asText(name) : caption) %
                  QStringLiteral("</FONT></td>"));
@@ -118,8 +125,9 @@ Page compose(const Options &o, const QStringList &entries)
     p.width = o.fixedWidth && o.width.isEmpty() ? defaultWidth : o.width;
     const bool backLink = o.backLink.size() > backLinkAfter;
     const bool compact = (o.albumCount == 5 || o.albumCount == 6) && o.fixedWidth && isPrintWidth(p.width);
-    const QString widthAttribute =
-        o.fixedWidth ? QStringLiteral(" width=\"") % spaces::trim(p.width) % u'"' : QString();
+    const QString imageEnd = QStringLiteral("\" border=\"0\"") %
+                             (o.fixedWidth ? QStringLiteral(" width=\"") % spaces::trim(p.width) % u'"' : QString()) %
+                             u'>';
 
     QStringList &l = p.lines;
     l.reserve(40 + entries.size() * 4);
@@ -144,10 +152,10 @@ Page compose(const Options &o, const QStringList &entries)
 
     for (qsizetype i = 0; i < entries.size(); i += 2) {
         l << QStringLiteral("<tr>");
-        appendCell(l, entries[i], widthAttribute);
+        appendCell(l, entries[i], imageEnd, o.webCopies);
         l << gapCell;
         if (i + 1 < entries.size())
-            appendCell(l, entries[i + 1], widthAttribute);
+            appendCell(l, entries[i + 1], imageEnd, o.webCopies);
         else
             l << gapCell;
         l << QStringLiteral("</tr>");

@@ -1,8 +1,10 @@
 #include "jpegs.h"
+#include "pagekit.h"
 #include "testkit.h"
 
 #include "fileops/fsname.h"
 #include "fileops/safefile.h"
+#include "html/page.h"
 #include "web/webcopy.h"
 
 #include <gtest/gtest.h>
@@ -313,5 +315,40 @@ TEST_F(WebCopy, AFailedWriteLeavesNothingAndSaysWhy)
         if (c.readOnly) {
             EXPECT_TRUE(text.endsWith(QStringLiteral("\nほか 2 枚")));
         }
+    }
+}
+
+TEST(WebPageCell, APhotoWithACopyShowsItAndLinksThePhoto)
+{
+    struct Case
+    {
+        bool fixedWidth;
+        QSet<QString> copies;
+        QString cell; // the first photo's cell line
+    };
+    const Case cases[] = {
+        {false, {}, R"(<td nowrap align="center"><img src="./a%23b.jpg" border="0"><br>)"},
+        {true, {}, R"(<td nowrap align="center"><img src="./a%23b.jpg" border="0" width="480"><br>)"},
+        {false, {"a#b.jpg"},
+         R"(<td nowrap align="center"><a href="./a%23b.jpg"><img src="./web/a%23b.jpg" border="0"></a><br>)"},
+        {true, {"a#b.jpg"},
+         R"(<td nowrap align="center"><a href="./a%23b.jpg"><img src="./web/a%23b.jpg" border="0" width="480"></a><br>)"},
+    };
+    for (const Case &c : cases) {
+        page::Options o;
+        o.title = QStringLiteral("ここにタイトル！");
+        o.backLink = o.backgroundImage = QStringLiteral("http://");
+        o.fixedWidth = c.fixedWidth;
+        o.width = QStringLiteral("480");
+        o.albumCount = 2;
+        o.webCopies = c.copies;
+        pagekit::Expect e;
+        e.width = c.fixedWidth ? QStringLiteral("480") : QString();
+        e.photos = {{"./a%23b.jpg", "a#b.jpg"}, pagekit::photo("c.jpg")};
+        QStringList expected = pagekit::lines(e);
+        expected[expected.indexOf(QRegularExpression("<td nowrap.*a%23b.*"))] = c.cell;
+        EXPECT_EQ(cp932::encodeLines(page::compose(o, {"a#b.jpg", "c.jpg"}).lines, cp932::Unmappable::CharRef),
+                  cp932::encodeLines(expected, cp932::Unmappable::CharRef))
+            << c.cell.toStdString();
     }
 }
