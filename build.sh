@@ -12,9 +12,10 @@ build=${KAMERIO_BUILD_DIR:-build}
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6)
 # The browser test opens written pages in Chromium; the preview benchmark
-# compares against djpeg; the case-only rename test mounts a FAT image;
-# the menu entry is checked with desktop-file-validate.
-[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs dosfstools fusefat desktop-file-utils)
+# compares against djpeg and the web copy benchmark against vipsthumbnail;
+# the case-only rename test mounts a FAT image; the menu entry is checked
+# with desktop-file-validate.
+[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs libvips-tools dosfstools fusefat desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do
