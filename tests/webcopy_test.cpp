@@ -206,8 +206,11 @@ TEST_F(WebCopy, AnUnchangedAlbumIsNotWrittenAgain)
     for (size_t i = 0; i < times.size(); ++i)
         EXPECT_EQ(mtime(copy(names[qsizetype(i)])), times[i]);
 
-    // A photo changed since, or another edge, needs a new copy.
+    // A copy whose time alone moved (the album copied to a card) is still
+    // ours; a photo changed since, or another edge, needs a new copy.
     const struct timespec later[2] = {{0, UTIME_OMIT}, {time(nullptr) + 10, 0}};
+    utimensat(AT_FDCWD, fsname::encode(copy("a.jpg")).constData(), later, 0);
+    EXPECT_EQ(webcopy::update(album, names, 1024).written, 0);
     utimensat(AT_FDCWD, fsname::encode(fsname::join(album, "b.jpg")).constData(), later, 0);
     EXPECT_EQ(outcomes(webcopy::update(album, names, 1024)),
               (std::vector{Outcome::UpToDate, Outcome::Made, Outcome::UpToDate}));
@@ -229,13 +232,15 @@ TEST_F(WebCopy, PhotosWithoutACopyAreReportedAndForeignFilesKept)
     const QStringList names = {"made.jpg", "foreign.jpg", "edited.jpg", "png.jpg", "broken.jpg", "gone.jpg",
                                "sub/x.jpg", ".kamerio-copies"};
     webcopy::update(album, {"edited.jpg"}, 1024);
-    put(copy("edited.jpg"), "touched up by the user");
+    QByteArray edited = get(copy("edited.jpg"));
+    edited[edited.size() / 2] = char(~edited[edited.size() / 2]);
+    put(copy("edited.jpg"), edited);
     put(copy("foreign.jpg"), "the user's own file");
 
     const webcopy::Result r = webcopy::update(album, names, 1024);
     EXPECT_EQ(outcomes(r), (std::vector{Outcome::Made, Outcome::Foreign, Outcome::Foreign, Outcome::NotJpeg,
                                         Outcome::Undecodable, Outcome::Missing, Outcome::Failed, Outcome::Failed}));
-    EXPECT_EQ(get(copy("edited.jpg")), "touched up by the user");
+    EXPECT_EQ(get(copy("edited.jpg")), edited);
     EXPECT_EQ(get(copy("foreign.jpg")), "the user's own file");
     EXPECT_EQ(inWeb(), (QStringList{"edited.jpg", "foreign.jpg", "made.jpg"}));
     EXPECT_EQ(webcopy::report(r),

@@ -1,5 +1,6 @@
 #include "web/ledger.h"
 
+#include <QCryptographicHash>
 #include <QList>
 
 #include <atomic>
@@ -21,11 +22,6 @@ const QByteArray ledgerName = QByteArray(reservedPrefix) + "-copies";
 // process that died from those of one still at work.
 const QByteArray temporaryStart = QByteArray(reservedPrefix) + "-new-";
 
-QByteArray join(const QByteArray &dir, const QByteArray &name)
-{
-    return dir.endsWith('/') ? dir + name : dir + '/' + name;
-}
-
 bool writeAll(int fd, const QByteArray &bytes, int *error)
 {
     for (qsizetype done = 0; done < bytes.size();) {
@@ -44,21 +40,38 @@ QByteArray line(const QByteArray &name, const Record &r)
 {
     return QByteArray::number(r.copy.mtime) + ' ' + QByteArray::number(r.copy.size) + ' ' +
            QByteArray::number(r.photo.mtime) + ' ' + QByteArray::number(r.photo.size) + ' ' +
-           QByteArray::number(r.edge) + ' ' + name.toPercentEncoding() + '\n';
+           QByteArray::number(r.edge) + ' ' + r.content + ' ' + name.toPercentEncoding() + '\n';
 }
 
 std::optional<std::pair<QByteArray, Record>> parse(const QByteArray &text)
 {
     const QList<QByteArray> f = text.split(' ');
-    if (f.size() != 6)
+    if (f.size() != 7)
         return std::nullopt;
     bool ok[5];
     const Record r{{f[0].toLongLong(&ok[0]), f[1].toLongLong(&ok[1])},
                    {f[2].toLongLong(&ok[2]), f[3].toLongLong(&ok[3])},
-                   f[4].toInt(&ok[4])};
-    if (!(ok[0] && ok[1] && ok[2] && ok[3] && ok[4]) || f[5].isEmpty())
+                   f[4].toInt(&ok[4]),
+                   f[5]};
+    if (!(ok[0] && ok[1] && ok[2] && ok[3] && ok[4]) || f[6].isEmpty())
         return std::nullopt;
-    return std::pair{QByteArray::fromPercentEncoding(f[5]), r};
+    return std::pair{QByteArray::fromPercentEncoding(f[6]), r};
+}
+
+QByteArray readAll(const QByteArray &path)
+{
+    QByteArray bytes;
+    const int fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return bytes;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bytes.resize(st.st_size);
+        const ssize_t n = read(fd, bytes.data(), size_t(bytes.size()));
+        bytes.resize(std::max<ssize_t>(n, 0));
+    }
+    close(fd);
+    return bytes;
 }
 
 bool deadProcess(const QByteArray &name)
@@ -69,6 +82,16 @@ bool deadProcess(const QByteArray &name)
 }
 
 } // namespace
+
+QByteArray join(const QByteArray &dir, const QByteArray &name)
+{
+    return dir.endsWith('/') ? dir + name : dir + '/' + name;
+}
+
+QByteArray contentHash(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
 
 Stamp stampOf(const struct stat &st)
 {
@@ -132,17 +155,7 @@ Ledger::~Ledger()
 
 void Ledger::load()
 {
-    const int fd = open(path_.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return;
-    QByteArray text;
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        text.resize(st.st_size);
-        const ssize_t n = read(fd, text.data(), size_t(text.size()));
-        text.resize(std::max<ssize_t>(n, 0));
-    }
-    close(fd);
+    const QByteArray text = readAll(path_);
     QList<QByteArray> lines = text.split('\n');
     known_ = lines.value(0) == header;
     if (!known_)
@@ -158,20 +171,33 @@ void Ledger::load()
     }
 }
 
-const Record *Ledger::match(const QByteArray &name, const Stamp &file) const
+std::optional<Record> Ledger::match(const QByteArray &name, const Stamp &file) const
 {
-    for (auto it = records_.constFind(name); it != records_.cend() && it.key() == name; ++it) {
-        if (it->copy == file)
-            return &*it;
+    const QList<Record> candidates = records_.values(name);
+    for (const Record &r : candidates) {
+        if (r.copy == file)
+            return r;
     }
-    return nullptr;
+    // Read only when the time alone differs: a copy of the album or a card's
+    // coarser clock, not an edit.
+    QByteArray content;
+    for (Record r : candidates) {
+        if (r.copy.size != file.size)
+            continue;
+        if (content.isEmpty())
+            content = contentHash(readAll(join(dir_, name)));
+        if (r.content == content) {
+            r.copy = file;
+            return r;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<Record> Ledger::find(const QByteArray &name, const Stamp &file) const
 {
     std::lock_guard lock(mutex_);
-    const Record *r = match(name, file);
-    return r ? std::optional(*r) : std::nullopt;
+    return match(name, file);
 }
 
 bool Ledger::openForAppend(int *error)
@@ -218,16 +244,18 @@ void Ledger::tidy()
     fd_ = -1;
     QByteArray text = header + '\n';
     qsizetype kept = 0;
+    bool refreshed = false;
     for (const QByteArray &name : records_.uniqueKeys()) {
         struct stat st;
         if (lstat(join(dir_, name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
-        if (const Record *r = match(name, stampOf(st))) {
+        if (const std::optional<Record> r = match(name, stampOf(st))) {
             text += line(name, *r);
+            refreshed = refreshed || !records_.contains(name, *r);
             ++kept;
         }
     }
-    if (!changed_ && clean_ && kept == records_.size())
+    if (!changed_ && !refreshed && clean_ && kept == records_.size())
         return;
     QByteArray temporary;
     Stamp written;

@@ -1,8 +1,10 @@
 // The list of copies Kamerio made in web, kept in a hidden file there, so that
 // a file the user put in web (or changed since) is told apart from a copy of
-// ours and never replaced. Each copy is noted before it takes its name, by
-// appending one line; a run ends by rewriting the list with only the copies
-// still present. Safe to use from several threads.
+// ours and never replaced. A copy is known by its time and size, or, when the
+// album was copied to a card that keeps coarser times, by its content. Each
+// copy is noted before it takes its name, by appending one line; a run ends
+// by rewriting the list with only the copies still present. Safe to use from
+// several threads.
 #pragma once
 
 #include <QByteArray>
@@ -15,7 +17,7 @@ struct stat;
 
 namespace webcopy {
 
-// A file as it stands on disk; a change of content changes its time or size.
+// A file as it stands on disk: a change of content changes its time or size.
 struct Stamp
 {
     qint64 mtime = 0; // nanoseconds
@@ -30,7 +32,14 @@ struct Record
     Stamp copy;  // the copy as written
     Stamp photo; // the photo it was made from
     int edge = 0;
+    QByteArray content; // a hash of the copy's bytes
+    bool operator==(const Record &) const = default;
 };
+
+QByteArray contentHash(const QByteArray &bytes);
+
+// dir + "/" + name for paths as the disk spells them.
+QByteArray join(const QByteArray &dir, const QByteArray &name);
 
 // Every hidden name Kamerio uses in web starts so; a photo named so is refused.
 inline constexpr char reservedPrefix[] = ".kamerio";
@@ -50,7 +59,8 @@ public:
     Ledger(const Ledger &) = delete;
     Ledger &operator=(const Ledger &) = delete;
 
-    // The record of the copy now under name, nothing when Kamerio did not make that file.
+    // The record of the copy now under name, with the file's stamp; nothing
+    // when Kamerio did not make that file.
     std::optional<Record> find(const QByteArray &name, const Stamp &file) const;
 
     // Notes a copy about to be put under name, on disk before it returns.
@@ -64,7 +74,7 @@ private:
     void load();
     bool openForAppend(int *error);
     // The record that matches the file now under name; the mutex is held.
-    const Record *match(const QByteArray &name, const Stamp &file) const;
+    std::optional<Record> match(const QByteArray &name, const Stamp &file) const;
 
     QByteArray dir_;
     QByteArray path_;

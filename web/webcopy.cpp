@@ -33,11 +33,6 @@ struct Run
     Ledger &ledger;
 };
 
-QByteArray join(const QByteArray &dir, const QByteArray &name)
-{
-    return dir.endsWith('/') ? dir + name : dir + '/' + name;
-}
-
 // A name that reaches a file of the folder itself and whose copy cannot be
 // taken for one of the hidden files Kamerio keeps in web.
 bool bareName(const QString &name)
@@ -61,22 +56,25 @@ int prepareFolder(const QByteArray &web)
 Outcome place(const QByteArray &temporary, const QByteArray &target, bool replacing, int *error)
 {
     int e = 0;
-    if (replacing && ::rename(temporary.constData(), target.constData()) == 0)
-        return Outcome::Made;
-    if (replacing)
+    bool moved = false;
+    if (replacing) {
+        moved = ::rename(temporary.constData(), target.constData()) == 0;
         e = errno;
-    else if (safefile::rename(fsname::decode(temporary), fsname::decode(target), &e))
+    } else {
+        moved = safefile::rename(fsname::decode(temporary), fsname::decode(target), &e);
+    }
+    if (moved)
         return Outcome::Made;
     unlink(temporary.constData());
     *error = e;
     return e == EEXIST ? Outcome::Foreign : Outcome::Failed;
 }
 
-Outcome write(const Run &run, const QByteArray &name, const Record &made, const QByteArray &jpeg, bool replacing,
+Outcome write(const Run &run, const QByteArray &name, const Stamp &photo, const QByteArray &jpeg, bool replacing,
               int *error)
 {
     QByteArray temporary;
-    Record record = made;
+    Record record{{}, photo, run.edge, contentHash(jpeg)};
     if (!writeTemporary(run.web, jpeg, &temporary, &record.copy, error))
         return Outcome::Failed;
     if (!run.ledger.add(name, record, error)) {
@@ -102,7 +100,7 @@ Outcome copyOne(const Run &run, const QString &photoName, int *error)
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return Outcome::NotJpeg;
-    const Record wanted{{}, stampOf(st), run.edge};
+    const Stamp photoStamp = stampOf(st);
 
     const QByteArray target = join(run.web, name);
     const bool present = lstat(target.constData(), &st) == 0;
@@ -114,13 +112,13 @@ Outcome copyOne(const Run &run, const QString &photoName, int *error)
         const std::optional<Record> ours = S_ISREG(st.st_mode) ? run.ledger.find(name, stampOf(st)) : std::nullopt;
         if (!ours)
             return Outcome::Foreign;
-        if (ours->photo == wanted.photo && ours->edge == wanted.edge)
+        if (ours->photo == photoStamp && ours->edge == run.edge)
             return Outcome::UpToDate;
     }
     const Shrunk copy = shrink(&photo, run.edge);
     if (copy.outcome != Outcome::Made)
         return copy.outcome;
-    return write(run, name, wanted, copy.jpeg, present, error);
+    return write(run, name, photoStamp, copy.jpeg, present, error);
 }
 
 // Runs work(i) for every i below count on that many threads, and reports
