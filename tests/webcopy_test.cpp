@@ -18,6 +18,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -287,6 +289,21 @@ TEST_F(WebCopy, ACancelLeavesOnlyWholeCopies)
         EXPECT_EQ(QImage::fromData(get(copy(name))).size(), QSize(1024, 768));
     EXPECT_TRUE(webcopy::report(r).contains("p5.jpg（キャンセルしました）"));
     EXPECT_EQ(webcopy::update(album, names, 1024).written, 6 - made);
+}
+
+TEST_F(WebCopy, TemporariesOfARunThatDiedAreRemoved)
+{
+    const pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    waitpid(dead, nullptr, 0);
+    const QString left = QStringLiteral(".kamerio-new-%1-1").arg(dead);
+    const QString working = QStringLiteral(".kamerio-new-%1-1").arg(getpid());
+    mkdir(fsname::encode(web).constData(), 0777);
+    put(copy(left), "half a copy");
+    put(copy(working), "a copy being written");
+    webcopy::update(album, {"a.jpg"}, 1024);
+    EXPECT_EQ(inWeb(), QStringList{working});
 }
 
 TEST_F(WebCopy, AFailedWriteLeavesNothingAndSaysWhy)
