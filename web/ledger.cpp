@@ -155,20 +155,27 @@ Ledger::~Ledger()
 
 void Ledger::load()
 {
-    const QByteArray text = readAll(path_);
-    QList<QByteArray> lines = text.split('\n');
-    known_ = lines.value(0) == header;
-    if (!known_)
+    const QList<QByteArray> lines = readAll(path_).split('\n');
+    if (lines.value(0) != header)
         return;
-    // A run that died while noting a copy leaves its last line unfinished.
-    clean_ = text.endsWith('\n');
-    lines.removeLast();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (const auto entry = parse(lines[i]))
+    // A run that died while noting a copy leaves a line unfinished; it is skipped.
+    for (const QByteArray &text : lines) {
+        if (const auto entry = parse(text))
             records_.insert(entry->first, entry->second);
-        else
-            clean_ = false;
     }
+}
+
+bool Ledger::save(const QByteArray &text, int *error)
+{
+    QByteArray temporary;
+    Stamp written;
+    if (!writeTemporary(dir_, header + '\n' + text, &temporary, &written, error))
+        return false;
+    if (::rename(temporary.constData(), path_.constData()) == 0)
+        return true;
+    *error = errno;
+    unlink(temporary.constData());
+    return false;
 }
 
 std::optional<Record> Ledger::match(const QByteArray &name, const Stamp &file) const
@@ -204,21 +211,16 @@ bool Ledger::openForAppend(int *error)
 {
     if (fd_ >= 0)
         return true;
-    // A file in another format is started afresh rather than mixed with ours.
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (known_ ? O_APPEND : O_TRUNC);
-    fd_ = open(path_.constData(), flags, 0666);
-    if (fd_ < 0) {
-        *error = errno;
+    // Appending starts on a whole file in our format, whatever was there before.
+    QByteArray text;
+    for (auto it = records_.cbegin(); it != records_.cend(); ++it)
+        text += line(it.key(), *it);
+    if (!save(text, error))
         return false;
-    }
-    const QByteArray start = known_ ? (clean_ ? QByteArray() : QByteArray("\n")) : header + '\n';
-    if (writeAll(fd_, start, error)) {
-        known_ = true;
-        return true;
-    }
-    close(fd_);
-    fd_ = -1;
-    return false;
+    fd_ = open(path_.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd_ < 0)
+        *error = errno;
+    return fd_ >= 0;
 }
 
 bool Ledger::add(const QByteArray &name, const Record &record, int *error)
@@ -242,7 +244,7 @@ void Ledger::tidy()
     if (fd_ >= 0)
         close(fd_);
     fd_ = -1;
-    QByteArray text = header + '\n';
+    QByteArray text;
     qsizetype kept = 0;
     bool refreshed = false;
     for (const QByteArray &name : records_.uniqueKeys()) {
@@ -255,14 +257,9 @@ void Ledger::tidy()
             ++kept;
         }
     }
-    if (!changed_ && !refreshed && clean_ && kept == records_.size())
-        return;
-    QByteArray temporary;
-    Stamp written;
     int error = 0;
-    if (writeTemporary(dir_, text, &temporary, &written, &error) &&
-        ::rename(temporary.constData(), path_.constData()) != 0)
-        unlink(temporary.constData());
+    if (changed_ || refreshed || kept != records_.size())
+        save(text, &error);
 }
 
 } // namespace webcopy

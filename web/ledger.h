@@ -72,6 +72,8 @@ public:
 
 private:
     void load();
+    // Replaces the file with the header and these lines, in one step.
+    bool save(const QByteArray &text, int *error);
     bool openForAppend(int *error);
     // The record that matches the file now under name; the mutex is held.
     std::optional<Record> match(const QByteArray &name, const Stamp &file) const;
@@ -81,8 +83,6 @@ private:
     mutable std::mutex mutex_;
     QMultiHash<QByteArray, Record> records_;
     int fd_ = -1;
-    bool known_ = false;  // the file is there and in our format
-    bool clean_ = true;   // every line of it could be read
     bool changed_ = false; // this run added records
 };
 
