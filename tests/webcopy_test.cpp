@@ -95,6 +95,14 @@ struct WebCopy : ::testing::Test
     QString album = box.folder(QStringLiteral("album"));
     QString web = fsname::join(album, webcopy::folderName);
 
+    ~WebCopy() override
+    {
+        // The temporary folder's own clean-up cannot reach names that are not UTF-8.
+        for (const QString &dir : {web, album}) {
+            for (const QString &name : safefile::entries(dir))
+                unlink(fsname::encode(fsname::join(dir, name)).constData());
+        }
+    }
     QString copy(const QString &name) const { return fsname::join(web, name); }
     void photos(const QStringList &names, QSize size) const
     {
@@ -169,9 +177,6 @@ TEST_F(WebCopy, CopiesAreUprightSmallSrgbAndFreeOfMetadata)
             EXPECT_TRUE(near(image.pixelColor(300, 300), p3InSrgb, 4));
         }
     }
-    // The temporary folder's own clean-up cannot reach such names.
-    unlink(fsname::encode(fsname::join(album, latin1)).constData());
-    unlink(fsname::encode(copy(latin1)).constData());
 }
 
 TEST_F(WebCopy, AnUnchangedAlbumIsNotWrittenAgain)
