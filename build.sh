@@ -21,11 +21,12 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
           libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6 libexiv2-dev
           qt6-translations-l10n xdg-utils)
 # The browser test opens written pages in Chromium; the preview benchmark
-# compares against djpeg; the case-only rename test mounts a FAT image;
-# the menu entry, the manual page and the metainfo are checked with their
-# own tools; the sorting benchmark compares against exiftool.
-[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs dosfstools fusefat desktop-file-utils man-db appstream
-                                 libimage-exiftool-perl)
+# compares against djpeg and the web copy benchmark against vipsthumbnail;
+# the case-only rename test mounts a FAT image; the menu entry, the manual
+# page and the metainfo are checked with their own tools; the sorting
+# benchmark compares against exiftool.
+[ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs libvips-tools dosfstools fusefat desktop-file-utils man-db
+                                 appstream libimage-exiftool-perl)
 # cpack computes the package's dependencies with dpkg-shlibdeps, and finds
 # the binaries to ask about with file.
 [ "$mode" = package ] && packages+=(dpkg-dev file)

@@ -4,7 +4,7 @@
 //   build/bench/listing_bench [reps]
 #include "app/main1.h"
 #include "app/panes.h"
-#include "bench/timing.h"
+#include "bench/benchkit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
                 return std::fprintf(stderr, "expected %d files\n", n), 1;
             w.Dir1->changeTo(config.path());
         }
-        const double l = timing::median(list), g = timing::median(reg);
+        const double l = benchkit::median(list), g = benchkit::median(reg);
         std::printf("%8d %14.1f %14.1f %12.0f\n", n, l, g, (l + g) * 1e6 / n);
     }
     return 0;

@@ -3,7 +3,7 @@
 // iconv from CP932. Both run as processes of their own, taken in turns.
 #include "project/projectfile.h"
 #include "textio/cp932.h"
-#include "timing.h"
+#include "benchkit.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,7 +37,7 @@ double run(const QString &program, const QStringList &arguments)
         std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), p.readAllStandardError().constData());
         std::exit(1);
     }
-    return timing::msSince(t);
+    return benchkit::msSince(t);
 }
 
 } // namespace
@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
         make.push_back(run(kamerio, {QStringLiteral("make"), file}));
         read.push_back(run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), pipe}));
     }
-    const double m = timing::median(make), r = timing::median(read);
+    const double m = benchkit::median(make), r = benchkit::median(read);
     std::printf("project of %d photos, median of %d runs, process start to exit\n"
                 "  kamerio make                          %7.1f ms\n"
                 "  cat | iconv -f CP932 -t UTF-8          %7.1f ms   ratio %.2f\n",

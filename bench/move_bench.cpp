@@ -7,7 +7,7 @@
 #include "album/photoentry.h"
 #include "app/main1.h"
 #include "app/panes.h"
-#include "bench/timing.h"
+#include "bench/benchkit.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -35,9 +35,9 @@ double median(int count, const std::function<void(int)> &step)
         t.start();
         step(i);
         QCoreApplication::processEvents();
-        times.push_back(timing::msSince(t));
+        times.push_back(benchkit::msSince(t));
     }
-    return timing::median(times);
+    return benchkit::median(times);
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 //
 // Usage: preview_bench [repetitions]   (default 15; target: ratio <= 1.5)
 #include "album/preview.h"
+#include "bench/benchkit.h"
 #include "tests/jpegs.h"
-#include "bench/timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,31 +16,15 @@
 #include <cstdio>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char **environ;
-
 namespace {
 
 const QSize box(291, 218); // Image1 inside its border
 const QColor marker(255, 0, 0);
 
-// A photo-like picture: smooth gradients with fine grain, so it compresses
-// to a realistic size, and a red square in its top left corner.
+// A photo-like picture with a red square in its top left corner.
 QImage photo(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    quint32 seed = 12345;
-    for (int y = 0; y < height; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 27) - 16;
-            line[x] = qRgb(std::clamp(x * 255 / width + grain, 0, 255), std::clamp(y * 255 / height + grain, 0, 255),
-                           std::clamp(128 + (x ^ y) % 64 + grain, 0, 255));
-        }
-    }
+    QImage image = jpegs::photoLike(width, height);
     for (int y = 0; y < 600; ++y)
         std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), 600, marker.rgb());
     return image;
@@ -48,23 +32,7 @@ QImage photo(int width, int height)
 
 double timeDjpeg(const QString &path)
 {
-    const QByteArray file = QFile::encodeName(path);
-    const char *argv[] = {"djpeg", "-scale", "1/8", "-outfile", "/dev/null", file.constData(), nullptr};
-    QElapsedTimer t;
-    t.start();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char **>(argv), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double ms = timing::msSince(t);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
-}
-
-bool write(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+    return benchkit::timeProgram({"djpeg", "-scale", "1/8", "-outfile", "/dev/null", QFile::encodeName(path)});
 }
 
 bool near(QColor a, QColor b)
@@ -82,7 +50,7 @@ int main(int argc, char **argv)
     const QString plain = dir.filePath(QStringLiteral("plain.jpg"));
     const QString turned = dir.filePath(QStringLiteral("turned.jpg"));
     const QByteArray jpeg = jpegs::encode(photo(6000, 4000), 90);
-    if (!write(plain, jpeg) || !write(turned, jpegs::withOrientation(jpeg, 6))) {
+    if (!benchkit::write(plain, jpeg) || !benchkit::write(turned, jpegs::withOrientation(jpeg, 6))) {
         std::fprintf(stderr, "cannot write the test photos\n");
         return 1;
     }
@@ -100,7 +68,7 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         const QImage a = preview::load(plain, box);
-        ours.push_back(timing::msSince(t));
+        ours.push_back(benchkit::msSince(t));
         shownPlain = a.size();
 
         const double d = timeDjpeg(plain);
@@ -112,17 +80,17 @@ int main(int argc, char **argv)
 
         t.restart();
         const QImage b = preview::load(turned, box);
-        upright.push_back(timing::msSince(t));
+        upright.push_back(benchkit::msSince(t));
         shownTurned = b.size();
         // Turned right, the stored top left corner is shown top right.
         markerTopRight = !b.isNull() && near(b.pixelColor(b.width() - 5, 5), marker)
                          && !near(b.pixelColor(5, 5), marker);
     }
-    const double o = timing::median(ours), d = timing::median(djpeg);
+    const double o = benchkit::median(ours), d = benchkit::median(djpeg);
     std::printf("preview decode          median %8.2f ms  -> %dx%d\n", o, shownPlain.width(), shownPlain.height());
     std::printf("djpeg -scale 1/8        median %8.2f ms\n", d);
     std::printf("ratio preview/djpeg     %.2f (target <= 1.5)\n", o / d);
-    std::printf("EXIF orientation 6      median %8.2f ms  -> %dx%d, %s\n", timing::median(upright), shownTurned.width(),
+    std::printf("EXIF orientation 6      median %8.2f ms  -> %dx%d, %s\n", benchkit::median(upright), shownTurned.width(),
                 shownTurned.height(), markerTopRight ? "upright" : "NOT UPRIGHT");
     const bool sizesRight = shownPlain == preview::decodeSize({6000, 4000}, box, false)
                             && shownTurned == preview::decodeSize({6000, 4000}, box, true).transposed();

@@ -4,7 +4,7 @@
 //
 // Usage: sort_bench [repetitions]   (default 5; target: sort <= 500 ms)
 #include "album/arranging.h"
-#include "bench/timing.h"
+#include "bench/benchkit.h"
 #include "tests/exifdates.h"
 #include "tests/jpegs.h"
 
@@ -54,7 +54,7 @@ int exiftool(const QStringList &paths, double &ms)
     p.start(QStringLiteral("exiftool"), QStringList{QStringLiteral("-DateTimeOriginal"), QStringLiteral("-s3")} + paths);
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
         return -1;
-    ms = timing::msSince(t);
+    ms = benchkit::msSince(t);
     // Between the "======== file" headers and the summary, one line a date.
     int dates = 0;
     for (const QByteArray &line : p.readAllStandardOutput().split('\n'))
@@ -100,22 +100,22 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         order = arranging::sortByShotDate(entries, dir.path());
-        sorting.push_back(timing::msSince(t));
+        sorting.push_back(benchkit::msSince(t));
 
         t.restart();
         int found = 0;
         for (const QString &name : names)
             found += arranging::shotTime(dir.path(), name).has_value();
-        oneByOne.push_back(timing::msSince(t));
+        oneByOne.push_back(benchkit::msSince(t));
         if (found != photoCount)
             std::printf("only %d of %d photos read\n", found, photoCount);
 
         exiftool(paths, ms);
         tool.push_back(ms);
     }
-    const double s = timing::median(sorting), x = timing::median(tool);
+    const double s = benchkit::median(sorting), x = benchkit::median(tool);
     std::printf("sort by shot date                median %8.1f ms  (target <= 500)\n", s);
-    std::printf("the same times read one by one   median %8.1f ms\n", timing::median(oneByOne));
+    std::printf("the same times read one by one   median %8.1f ms\n", benchkit::median(oneByOne));
     std::printf("exiftool -DateTimeOriginal -s3   median %8.1f ms  (%d dates printed)\n", x, dated);
     std::printf("ratio sort/exiftool              %.2f\n", s / x);
     const bool sorted = order.size() == photoCount;

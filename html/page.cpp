@@ -7,6 +7,7 @@
 #include "textio/cp932.h"
 #include "textio/spaces.h"
 #include "textio/textfile.h"
+#include "web/webcopy.h"
 
 #include <QStringBuilder>
 
@@ -79,19 +80,31 @@ void appendAsText(QByteArray &out, QStringView name)
     cp932::append(out, name.mid(plainFrom), cp932::Unmappable::CharRef);
 }
 
-// widthAttribute is the same for every cell: empty, or " width=..." with the
-// fixed width, encoded once. Appended piece by piece: a whole album runs to
+// imageEnd closes the img tag the same way in every cell, with the fixed
+// width if any, encoded once. Appended piece by piece: a whole album runs to
 // megabytes.
-void appendCell(QByteArray &bytes, QString &address, QStringView entry, const QByteArray &widthAttribute)
+void appendCell(QByteArray &bytes, QString &address, QStringView entry, const QByteArray &imageEnd,
+                const QSet<QString> &webCopies)
 {
     const QStringView name = photoentry::fileNameView(entry);
-    bytes += "<td nowrap align=\"center\"><img src=\"";
     address.clear();
     appendAddress(address, name);
-    cp932::append(bytes, address, cp932::Unmappable::CharRef);
-    bytes += "\" border=\"0\"";
-    bytes += widthAttribute;
-    bytes += "><br>\r\n<FONT size=\"+1\"><b>";
+    bytes += "<td nowrap align=\"center\">";
+    // The small copy is what the page shows; a click still opens the photo itself.
+    const bool web = !webCopies.isEmpty() && webCopies.contains(name.toString());
+    if (web) {
+        bytes += "<a href=\"";
+        cp932::append(bytes, address, cp932::Unmappable::CharRef);
+        bytes += "\"><img src=\"./";
+        cp932::append(bytes, webcopy::folderName, cp932::Unmappable::CharRef);
+        bytes += '/';
+        cp932::append(bytes, QStringView(address).mid(2), cp932::Unmappable::CharRef);
+    } else {
+        bytes += "<img src=\"";
+        cp932::append(bytes, address, cp932::Unmappable::CharRef);
+    }
+    bytes += imageEnd;
+    bytes += web ? "</a><br>\r\n<FONT size=\"+1\"><b>" : "<br>\r\n<FONT size=\"+1\"><b>";
     const QStringView caption = photoentry::captionView(entry);
     if (photoentry::isBlank(caption))
         appendAsText(bytes, name);
@@ -166,8 +179,10 @@ Page compose(const Options &o, const QStringList &entries)
     p.width = o.fixedWidth && o.width.isEmpty() ? defaultWidth : o.width;
     const bool backLink = o.backLink.size() > backLinkAfter;
     const bool compact = (o.albumCount == 5 || o.albumCount == 6) && o.fixedWidth && isPrintWidth(p.width);
-    const QString width = QStringLiteral(" width=\"") % spaces::trim(p.width) % u'"';
-    const QByteArray widthAttribute = o.fixedWidth ? cp932::encode(width, cp932::Unmappable::CharRef) : QByteArray();
+    const QString imageEnd = QStringLiteral("\" border=\"0\"")
+                             % (o.fixedWidth ? QStringLiteral(" width=\"") % spaces::trim(p.width) % u'"' : QString())
+                             % u'>';
+    const QByteArray encodedImageEnd = cp932::encode(imageEnd, cp932::Unmappable::CharRef);
 
     // About 180 bytes a photo: two cell lines and a share of the rows.
     p.bytes.reserve(2000 + entries.size() * 180);
@@ -195,10 +210,10 @@ Page compose(const Options &o, const QStringList &entries)
 
     for (qsizetype i = 0; i < entries.size(); i += 2) {
         l << QStringLiteral("<tr>");
-        appendCell(p.bytes, address, entries[i], widthAttribute);
+        appendCell(p.bytes, address, entries[i], encodedImageEnd, o.webCopies);
         l << gapCell;
         if (i + 1 < entries.size())
-            appendCell(p.bytes, address, entries[i + 1], widthAttribute);
+            appendCell(p.bytes, address, entries[i + 1], encodedImageEnd, o.webCopies);
         else
             l << gapCell;
         l << QStringLiteral("</tr>");

@@ -22,6 +22,8 @@ struct Options
     QString width;           // Text3
     int albumCount = 0;      // photos of the whole album, not of this page
     QString label;           // appended to the title, "(1/3)" on a split album
+    // Photos shown by their web-size copy, linked to the photo itself.
+    QSet<QString> webCopies;
 };
 
 struct Page

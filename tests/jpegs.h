@@ -1,4 +1,4 @@
-// JPEG files made on the fly for the preview's tests and benchmark.
+// JPEG files made on the fly for the tests and benchmarks.
 #pragma once
 
 #include <QBuffer>
@@ -6,7 +6,27 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <algorithm>
+
 namespace jpegs {
+
+// A photo-like picture: smooth gradients with fine grain, so it compresses
+// to a realistic size.
+inline QImage photoLike(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 27) - 16;
+            line[x] = qRgb(std::clamp(x * 255 / width + grain, 0, 255), std::clamp(y * 255 / height + grain, 0, 255),
+                           std::clamp(128 + (x ^ y) % 64 + grain, 0, 255));
+        }
+    }
+    return image;
+}
 
 inline QByteArray encode(const QImage &image, int quality = 90)
 {

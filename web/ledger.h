@@ -1,0 +1,89 @@
+// The list of copies Kamerio made in web, kept in a hidden file there, so that
+// a file the user put in web (or changed since) is told apart from a copy of
+// ours and never replaced. A copy is known by its time and size, or, when the
+// album was copied to a card that keeps coarser times, by its content. Each
+// copy is noted before it takes its name, by appending one line; a run ends
+// by rewriting the list with only the copies still present. Safe to use from
+// several threads.
+#pragma once
+
+#include <QByteArray>
+#include <QMultiHash>
+
+#include <mutex>
+#include <optional>
+
+struct stat;
+
+namespace webcopy {
+
+// A file as it stands on disk: a change of content changes its time or size.
+struct Stamp
+{
+    qint64 mtime = 0; // nanoseconds
+    qint64 size = 0;
+    bool operator==(const Stamp &) const = default;
+};
+
+Stamp stampOf(const struct stat &st);
+
+struct Record
+{
+    Stamp copy;  // the copy as written
+    Stamp photo; // the photo it was made from
+    int edge = 0;
+    QByteArray content; // a hash of the copy's bytes
+    bool operator==(const Record &) const = default;
+};
+
+QByteArray contentHash(const QByteArray &bytes);
+
+// dir + "/" + name for paths as the disk spells them.
+QByteArray join(const QByteArray &dir, const QByteArray &name);
+
+// Every hidden name Kamerio uses in web starts so; a photo named so is refused.
+inline constexpr char reservedPrefix[] = ".kamerio";
+
+// Writes bytes to a new hidden file in dir and puts them on disk, for a
+// rename into place. On failure nothing is left and *error says why.
+bool writeTemporary(const QByteArray &dir, const QByteArray &bytes, QByteArray *path, Stamp *stamp, int *error);
+
+// Removes the temporaries that a run which died on the way left in dir.
+void removeLeftovers(const QByteArray &dir);
+
+class Ledger
+{
+public:
+    explicit Ledger(const QByteArray &webDir);
+    ~Ledger();
+    Ledger(const Ledger &) = delete;
+    Ledger &operator=(const Ledger &) = delete;
+
+    // The record of the copy now under name, with the file's stamp; nothing
+    // when Kamerio did not make that file.
+    std::optional<Record> find(const QByteArray &name, const Stamp &file) const;
+
+    // Notes a copy about to be put under name, on disk before it returns.
+    // false with *error (an errno value) when it cannot be noted.
+    bool add(const QByteArray &name, const Record &record, int *error);
+
+    // Rewrites the list with one record per copy still in web, when that changes it.
+    void tidy();
+
+private:
+    void load();
+    // Replaces the file with the header and these lines, in one step.
+    bool save(const QByteArray &text, int *error);
+    bool openForAppend(int *error);
+    // The record that matches the file now under name; the mutex is held.
+    std::optional<Record> match(const QByteArray &name, const Stamp &file) const;
+
+    QByteArray dir_;
+    QByteArray path_;
+    mutable std::mutex mutex_;
+    QMultiHash<QByteArray, Record> records_;
+    int fd_ = -1;
+    bool changed_ = false; // this run added records
+};
+
+} // namespace webcopy

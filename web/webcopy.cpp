@@ -1,0 +1,252 @@
+#include "web/webcopy.h"
+
+#include "fileops/fsname.h"
+#include "fileops/safefile.h"
+#include "web/ledger.h"
+#include "web/shrink.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace webcopy {
+
+namespace {
+
+// How many photos the closing message names before it only counts them.
+constexpr int namedFailures = 10;
+
+struct Run
+{
+    QByteArray folder; // the photos' folder, as the disk spells it
+    QByteArray web;
+    int edge;
+    Ledger &ledger;
+};
+
+// A name that reaches a file of the folder itself and whose copy cannot be
+// taken for one of the hidden files Kamerio keeps in web.
+bool bareName(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(0)) && name != QLatin1String(".") &&
+           name != QLatin1String("..") && !name.startsWith(QLatin1String(reservedPrefix));
+}
+
+// Makes web when it is missing; 0 when it is a folder to write into, else why not.
+int prepareFolder(const QByteArray &web)
+{
+    const int made = mkdir(web.constData(), 0777) == 0 ? 0 : errno;
+    struct stat st;
+    if (stat(web.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return made != 0 && made != EEXIST ? made : ENOTDIR;
+    return 0;
+}
+
+// Puts a finished temporary under the copy's name. A copy of ours is
+// replaced in one step; a free name is taken only while it is still free.
+Outcome place(const QByteArray &temporary, const QByteArray &target, bool replacing, int *error)
+{
+    int e = 0;
+    bool moved = false;
+    if (replacing) {
+        moved = ::rename(temporary.constData(), target.constData()) == 0;
+        e = errno;
+    } else {
+        moved = safefile::rename(fsname::decode(temporary), fsname::decode(target), &e);
+    }
+    if (moved)
+        return Outcome::Made;
+    unlink(temporary.constData());
+    *error = e;
+    return e == EEXIST ? Outcome::Foreign : Outcome::Failed;
+}
+
+Outcome write(const Run &run, const QByteArray &name, const Stamp &photo, const QByteArray &jpeg, bool replacing,
+              int *error)
+{
+    QByteArray temporary;
+    Record record{{}, photo, run.edge, contentHash(jpeg)};
+    if (!writeTemporary(run.web, jpeg, &temporary, &record.copy, error))
+        return Outcome::Failed;
+    if (!run.ledger.add(name, record, error)) {
+        unlink(temporary.constData());
+        return Outcome::Failed;
+    }
+    return place(temporary, join(run.web, name), replacing, error);
+}
+
+Outcome copyOne(const Run &run, const QString &photoName, int *error)
+{
+    if (!bareName(photoName)) {
+        *error = EINVAL;
+        return Outcome::Failed;
+    }
+    const QByteArray name = fsname::encode(photoName);
+    // Without O_NONBLOCK a pipe listed as a photo would wait for a writer.
+    const int fd = open(join(run.folder, name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? Outcome::Missing : Outcome::Undecodable;
+    QFile photo;
+    photo.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return Outcome::NotJpeg;
+    const Stamp photoStamp = stampOf(st);
+
+    const QByteArray target = join(run.web, name);
+    const bool present = lstat(target.constData(), &st) == 0;
+    if (!present && errno != ENOENT) {
+        *error = errno;
+        return Outcome::Failed;
+    }
+    if (present) {
+        const std::optional<Record> ours = S_ISREG(st.st_mode) ? run.ledger.find(name, stampOf(st)) : std::nullopt;
+        if (!ours)
+            return Outcome::Foreign;
+        if (ours->photo == photoStamp && ours->edge == run.edge)
+            return Outcome::UpToDate;
+    }
+    const Shrunk copy = shrink(&photo, run.edge);
+    if (copy.outcome != Outcome::Made)
+        return copy.outcome;
+    return write(run, name, photoStamp, copy.jpeg, present, error);
+}
+
+// Runs work(i) for every i below count on that many threads, and reports
+// each finished one on the calling thread.
+void forEach(int count, int threads, const std::function<void(int)> &work, const Progress &progress)
+{
+    std::atomic_int next = 0;
+    std::mutex mutex;
+    std::condition_variable finished;
+    int done = 0;
+    auto worker = [&] {
+        for (int i; (i = next++) < count;) {
+            work(i);
+            std::lock_guard lock(mutex);
+            ++done;
+            finished.notify_one();
+        }
+    };
+    std::vector<std::jthread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(worker);
+    for (int reported = 0; reported < count;) {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done > reported; });
+        reported = done;
+        lock.unlock();
+        if (progress)
+            progress(reported, count);
+    }
+}
+
+QString writeReason(int error)
+{
+    switch (error) {
+    case EROFS: return QStringLiteral("読み取り専用のﾄﾞﾗｲﾌﾞです");
+    case ENOENT: return QStringLiteral("%1 ﾌｫﾙﾀﾞがなくなりました").arg(folderName);
+    default: return safefile::reason(error);
+    }
+}
+
+} // namespace
+
+QSet<QString> Result::copied() const
+{
+    QSet<QString> names;
+    for (const Photo &p : photos) {
+        if (p.outcome == Outcome::Made || p.outcome == Outcome::UpToDate)
+            names.insert(p.name);
+    }
+    return names;
+}
+
+Result update(const QString &folder, const QStringList &photoNames, int edge, const Progress &progress,
+              const std::atomic_bool *cancel, int workers)
+{
+    Result r;
+    QSet<QString> seen;
+    for (const QString &name : photoNames) {
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            r.photos.push_back({name});
+        }
+    }
+    if (r.photos.empty())
+        return r;
+    const QByteArray web = fsname::encode(fsname::join(folder, folderName));
+    r.folderError = prepareFolder(web);
+    if (r.folderError != 0) {
+        for (Photo &p : r.photos)
+            p = {p.name, Outcome::NoFolder, r.folderError};
+        return r;
+    }
+    removeLeftovers(web);
+    Ledger ledger(web);
+    const Run run{fsname::encode(folder), web, edge > 0 ? edge : defaultEdge, ledger};
+    const int count = int(r.photos.size());
+    const int threads = std::clamp(workers > 0 ? workers : QThread::idealThreadCount(), 1, count);
+    forEach(
+        count, threads,
+        [&](int i) {
+            Photo &p = r.photos[size_t(i)];
+            if (!cancel || !cancel->load())
+                p.outcome = copyOne(run, p.name, &p.error);
+        },
+        progress);
+    ledger.tidy();
+    r.written = int(std::count_if(r.photos.begin(), r.photos.end(),
+                                  [](const Photo &p) { return p.outcome == Outcome::Made; }));
+    return r;
+}
+
+QString reason(const Photo &photo)
+{
+    switch (photo.outcome) {
+    case Outcome::Made:
+    case Outcome::UpToDate: return QString();
+    case Outcome::Missing: return QStringLiteral("見つかりません");
+    case Outcome::NotJpeg: return QStringLiteral("JPEG ではありません");
+    case Outcome::Undecodable: return QStringLiteral("JPEG として読めません");
+    case Outcome::Foreign: return QStringLiteral("%1 に同じ名前の別のﾌｧｲﾙがあります").arg(folderName);
+    case Outcome::NoFolder:
+        return photo.error == ENOTDIR ? QStringLiteral("%1 がﾌｫﾙﾀﾞではありません").arg(folderName)
+                                      : writeReason(photo.error);
+    case Outcome::Failed: return writeReason(photo.error);
+    case Outcome::Cancelled: return QStringLiteral("キャンセルしました");
+    }
+    return QString();
+}
+
+QString report(const Result &result)
+{
+    if (result.folderError != 0)
+        return QStringLiteral("Web 用の縮小写真を作れませんでした（%1）。\nページには元の写真をそのまま載せます。")
+            .arg(reason(result.photos.front()));
+    QString text;
+    int failed = 0;
+    for (const Photo &p : result.photos) {
+        const QString why = reason(p);
+        if (why.isEmpty())
+            continue;
+        if (++failed <= namedFailures)
+            text += QStringLiteral("\n%1（%2）").arg(p.name, why);
+    }
+    if (failed == 0)
+        return QString();
+    if (failed > namedFailures)
+        text += QStringLiteral("\nほか %1 枚").arg(failed - namedFailures);
+    return QStringLiteral("次の写真は Web 用の縮小写真を作れませんでした（ページには元の写真をそのまま載せます）。") + text;
+}
+
+} // namespace webcopy

@@ -1,0 +1,73 @@
+// Web-size copies of an album's photos in the folder "web" beside its pages:
+// small enough to download, upright, in sRGB, and carrying nothing of the
+// photo's metadata (no place, no camera, no comment).
+#pragma once
+
+#include <QSet>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+namespace webcopy {
+
+inline const QString folderName = QStringLiteral("web");
+// The longer sides offered; a copy is never larger than its photo.
+inline constexpr int edges[] = {1024, 1600, 2048, 2560};
+inline constexpr int defaultEdge = 1600;
+
+enum class Outcome {
+    Made,        // written by this run
+    UpToDate,    // an earlier copy still fits the photo and the edge
+    Missing,     // no such file beside the pages
+    NotJpeg,     // by its content, whatever its name says
+    Undecodable, // a JPEG that cannot be read
+    Foreign,     // web holds a file of that name that Kamerio did not make, or that was changed since
+    NoFolder,    // web is not a folder or cannot be made: Result::folderError says why
+    Failed,      // the copy could not be written: Photo::error says why
+    Cancelled,
+};
+
+struct Photo
+{
+    QString name;
+    Outcome outcome = Outcome::Cancelled;
+    int error = 0; // the errno value of a failed write
+};
+
+struct Result
+{
+    std::vector<Photo> photos; // each photo of the album once, in album order
+    int written = 0;           // copies written by this run
+    int folderError = 0;       // why web could not be used (ENOTDIR: it is not a folder), else 0
+
+    // The photos that have a copy now, for the page's cells.
+    QSet<QString> copied() const;
+};
+
+using Progress = std::function<void(int done, int total)>;
+
+// The size of the copy of an upright picture of that size: the longer side
+// brought down to edge, the aspect kept, never enlarged.
+QSize fit(QSize size, int edge);
+
+// Brings folder/web up to date for the photos, given as bare file names in
+// folder. Copies are made on every core (workers 0), or on that many threads.
+// progress is called on the calling thread after each photo; cancel is read
+// before each photo, and a photo not begun by then is left Cancelled. A file
+// in web that Kamerio did not make is never replaced or removed, and no copy
+// ever stands half-written under its own name.
+Result update(const QString &folder, const QStringList &photoNames, int edge, const Progress &progress = {},
+              const std::atomic_bool *cancel = nullptr, int workers = 0);
+
+// Why a photo has no copy, in a few words; empty when it has one.
+QString reason(const Photo &photo);
+
+// The message that ends a run in which some photos got no copy; empty when
+// every photo has one.
+QString report(const Result &result);
+
+} // namespace webcopy
