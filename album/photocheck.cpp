@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <unordered_set>
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -22,21 +24,34 @@ bool isRegularFile(const QString &path)
     return ::stat(fsname::encode(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The regular files directly in folder, as the disk spells them: one pass
-// over the folder costs less than looking up each photo on its own. Nothing
-// when the folder cannot be listed.
-std::optional<QSet<QByteArray>> regularFiles(const QString &folder)
+// Names looked up by view: a photo's name is never copied out of its entry.
+struct Hash
+{
+    using is_transparent = void;
+    size_t operator()(QStringView s) const { return qHash(s); }
+};
+struct Equal
+{
+    using is_transparent = void;
+    bool operator()(QStringView a, QStringView b) const { return a == b; }
+};
+using Names = std::unordered_set<QString, Hash, Equal>;
+
+// The regular files directly in folder, named as the program names them:
+// one pass over the folder costs less than looking up each photo on its own.
+// Nothing when the folder cannot be listed.
+std::optional<Names> regularFiles(const QString &folder)
 {
     DIR *d = ::opendir(fsname::encode(folder).constData());
     if (!d)
         return std::nullopt;
-    QSet<QByteArray> out;
+    Names out;
     while (const dirent *e = ::readdir(d)) {
         struct stat st;
         if (e->d_type == DT_REG
             || ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0
                 && S_ISREG(st.st_mode)))
-            out.insert(QByteArray(e->d_name));
+            out.insert(fsname::decode(QByteArrayView(e->d_name)));
     }
     ::closedir(d);
     return out;
@@ -47,18 +62,17 @@ std::optional<QSet<QByteArray>> regularFiles(const QString &folder)
 QStringList missing(const QStringList &entries, const QString &folder)
 {
     QStringList out;
-    QSet<QString> seen;
-    const std::optional<QSet<QByteArray>> here = regularFiles(folder);
+    Names named;
+    const std::optional<Names> here = regularFiles(folder);
     for (const QString &entry : entries) {
-        const QString name = photoentry::fileName(entry);
-        if (photoentry::isBlank(name) || seen.contains(name))
+        const QStringView name = photoentry::fileNameView(entry);
+        if (photoentry::isBlank(name))
             continue;
-        seen.insert(name);
         // A name that reaches into a sub-folder is looked up where it leads.
-        const bool found = here && !name.contains(u'/') ? here->contains(fsname::encode(name))
-                                                         : isRegularFile(fsname::join(folder, name));
-        if (!found)
-            out.append(name);
+        const bool found = here && !name.contains(u'/') ? here->find(name) != here->end()
+                                                         : isRegularFile(fsname::join(folder, name.toString()));
+        if (!found && named.insert(name.toString()).second)
+            out.append(name.toString());
     }
     return out;
 }

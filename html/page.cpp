@@ -83,40 +83,46 @@ void appendAsText(QByteArray &out, QStringView name)
 // imageEnd closes the img tag the same way in every cell, with the fixed
 // width if any, encoded once. Appended piece by piece: a whole album runs to
 // megabytes.
-void appendCell(QByteArray &bytes, QString &address, QStringView entry, const QByteArray &imageEnd,
+void appendCell(QByteArray &bytes, QByteArray &address, QStringView entry, const QByteArray &imageEnd,
                 const QSet<QString> &webCopies)
 {
+    static const QByteArray cellStart = "<td nowrap align=\"center\">";
+    static const QByteArray linkStart = "<a href=\"";
+    static const QByteArray webImage = "\"><img src=\"./" + webcopy::folderName.toLatin1() + '/';
+    static const QByteArray image = "<img src=\"";
+    static const QByteArray captionStart = "<br>\r\n<FONT size=\"+1\"><b>";
+    static const QByteArray linkedCaptionStart = "</a>" + captionStart;
+    static const QByteArray cellEnd = "</FONT></td>\r\n";
     const QStringView name = photoentry::fileNameView(entry);
-    address.clear();
+    // Emptied, not cleared: the buffer is kept for the next photo.
+    address.resize(0);
     appendAddress(address, name);
-    bytes += "<td nowrap align=\"center\">";
+    bytes += cellStart;
     // The small copy is what the page shows; a click still opens the photo itself.
     const bool web = !webCopies.isEmpty() && webCopies.contains(name.toString());
     if (web) {
-        bytes += "<a href=\"";
-        cp932::append(bytes, address, cp932::Unmappable::CharRef);
-        bytes += "\"><img src=\"./";
-        cp932::append(bytes, webcopy::folderName, cp932::Unmappable::CharRef);
-        bytes += '/';
-        cp932::append(bytes, QStringView(address).mid(2), cp932::Unmappable::CharRef);
+        bytes += linkStart;
+        bytes += address;
+        bytes += webImage;
+        bytes += QByteArrayView(address).sliced(2);
     } else {
-        bytes += "<img src=\"";
-        cp932::append(bytes, address, cp932::Unmappable::CharRef);
+        bytes += image;
+        bytes += address;
     }
     bytes += imageEnd;
-    bytes += web ? "</a><br>\r\n<FONT size=\"+1\"><b>" : "<br>\r\n<FONT size=\"+1\"><b>";
+    bytes += web ? linkedCaptionStart : captionStart;
     const QStringView caption = photoentry::captionView(entry);
     if (photoentry::isBlank(caption))
         appendAsText(bytes, name);
     else
         cp932::append(bytes, caption, cp932::Unmappable::CharRef);
-    bytes += "</FONT></td>\r\n";
+    bytes += cellEnd;
 }
 
-void appendPercent(QString &out, uchar byte)
+void appendPercent(QByteArray &out, uchar byte)
 {
-    out += u'%';
-    out += QString::number(byte, 16).toUpper().rightJustified(2, u'0');
+    out += '%';
+    out += QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
 }
 
 } // namespace
@@ -131,9 +137,9 @@ QString fileName(const QString &typed, int number)
     return dot < 0 ? name + digits : name.left(dot) + digits + name.mid(dot);
 }
 
-void appendAddress(QString &out, QStringView photo)
+void appendAddress(QByteArray &out, QStringView photo)
 {
-    out += QLatin1String("./");
+    out += "./";
     // Plain characters go over in runs: most names have nothing to escape.
     qsizetype plainFrom = 0;
     for (qsizetype i = 0; i < photo.size(); ++i) {
@@ -142,14 +148,14 @@ void appendAddress(QString &out, QStringView photo)
                            && !(c >= 0xDC80 && c <= 0xDCFF) && !cp932::isTwin(c);
         if (plain)
             continue;
-        out += photo.mid(plainFrom, i - plainFrom);
+        cp932::append(out, photo.mid(plainFrom, i - plainFrom), cp932::Unmappable::CharRef);
         plainFrom = i + 1;
         switch (c) {
-        case u'%': out += QLatin1String("%25"); continue;
-        case u'#': out += QLatin1String("%23"); continue;
-        case u'?': out += QLatin1String("%3F"); continue;
-        case u'"': out += QLatin1String("%22"); continue;
-        case u'&': out += QLatin1String("&amp;"); continue;
+        case u'%': out += "%25"; continue;
+        case u'#': out += "%23"; continue;
+        case u'?': out += "%3F"; continue;
+        case u'"': out += "%22"; continue;
+        case u'&': out += "&amp;"; continue;
         default: break;
         }
         if (c < 0x20 || c == 0x7F)
@@ -159,15 +165,14 @@ void appendAddress(QString &out, QStringView photo)
             // A byte of a name that is not UTF-8: the browser asks for that very byte.
             appendPercent(out, uchar(c & 0xFF));
         else
-            out += QLatin1String(codepoints::charRef(c));
+            out += codepoints::charRef(c);
     }
-    out += photo.mid(plainFrom);
+    cp932::append(out, photo.mid(plainFrom), cp932::Unmappable::CharRef);
 }
 
-QString imageAddress(const QString &photo)
+QByteArray imageAddress(QStringView photo)
 {
-    QString out;
-    out.reserve(photo.size() + 8);
+    QByteArray out;
     appendAddress(out, photo);
     return out;
 }
@@ -188,7 +193,7 @@ Page compose(const Options &o, const QStringList &entries)
     p.bytes.reserve(2000 + entries.size() * 180);
     Lines l(p.bytes);
     // One buffer for every photo's address, reused.
-    QString address;
+    QByteArray address;
     l << QStringLiteral("<HTML>") << QStringLiteral("<HEAD>")
       << QStringLiteral("<META HTTP-EQUIV=\"Content-type\" CONTENT=\"text/html; charset=Shift_JIS\">")
       << QStringLiteral("<TITLE>") + p.title + o.label + QStringLiteral("</TITLE>") << QStringLiteral("</HEAD>")
@@ -242,10 +247,18 @@ QSet<QString> photoNamesAmong(const QStringList &names, const QStringList &album
     };
     // Views into names: no copy of the album's thirty thousand file names.
     std::unordered_set<QStringView, Hash> wanted(names.begin(), names.end());
+    // A photo whose name is as long as no page's is passed over unhashed.
+    std::vector<bool> lengths;
+    for (const QString &name : names) {
+        lengths.resize(std::max(lengths.size(), size_t(name.size()) + 1));
+        lengths[size_t(name.size())] = true;
+    }
     QSet<QString> found;
-    for (const QString &entry : albumEntries)
-        if (const QStringView name = photoentry::fileNameView(entry); wanted.count(name))
+    for (const QString &entry : albumEntries) {
+        const QStringView name = photoentry::fileNameView(entry);
+        if (size_t(name.size()) < lengths.size() && lengths[size_t(name.size())] && wanted.count(name))
             found.insert(name.toString());
+    }
     return found;
 }
 

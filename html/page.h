@@ -41,10 +41,10 @@ Page compose(const Options &options, const QStringList &entries);
 // Empty when nothing but spaces was typed.
 QString fileName(const QString &typed, int number);
 
-// The img src address of a photo in the page's folder.
-QString imageAddress(const QString &photo);
+// The img src address of a photo in the page's folder, in the page's bytes.
+QByteArray imageAddress(QStringView photo);
 // The same address, appended to out.
-void appendAddress(QString &out, QStringView photo);
+void appendAddress(QByteArray &out, QStringView photo);
 
 // The names among names that are file names of the album's photos (a page
 // file name typed as "a.jpg", say): a page must never be written over one of
