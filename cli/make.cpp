@@ -34,15 +34,21 @@ Reply make(const MakeArgs &args)
         reply.status = pagesStatus;
         return reply;
     }
-    const engine::Report report = engine::generate(album, args.outDir);
+    engine::Options options;
+    options.webEdge = args.webEdge;
+    const engine::Report report = engine::generate(album, args.outDir, options);
     for (const QString &page : report.written)
         reply.out += page + u'\n';
     if (!report.missing.isEmpty())
         say(photocheck::message(report.missing));
     for (const QString &refusal : report.refusals)
         say(refusal);
+    // Photos without a web copy keep their own cells: the pages are whole,
+    // so they are told but do not fail the run.
     if (!report.failed.empty())
         say(engine::closingMessage(report));
+    else if (const QString web = engine::webReport(report); !web.isEmpty())
+        say(web);
     reply.status = report.refusals.isEmpty() && report.failed.empty() ? 0 : pagesStatus;
     return reply;
 }

@@ -11,9 +11,9 @@ constexpr int pagesStatus = 1;
 
 // Loads the project as ファイル読込 would in a freshly started program whose
 // folder panes show args.outDir, applies --split and --width, and writes the
-// pages there. out holds the path of each page written, a line each; err the
-// messages the window would show, but for "作成しました。" and the notice
-// that the project was made in another folder.
+// pages there, with web-size copies for --web. out holds the path of each
+// page written, a line each; err the messages the window would show, but for
+// "作成しました。" and the notice that the project was made in another folder.
 Reply make(const MakeArgs &args);
 
 } // namespace cli

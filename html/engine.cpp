@@ -1,6 +1,7 @@
 #include "html/engine.h"
 
 #include "album/photocheck.h"
+#include "album/photoentry.h"
 #include "fileops/fsname.h"
 #include "html/page.h"
 #include "html/split.h"
@@ -8,7 +9,7 @@
 namespace engine {
 
 void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
-    const QSet<QString> &photoPages, Report &report)
+    const QSet<QString> &photoPages, Report &report, const QSet<QString> &webCopies)
 {
     if (entries.isEmpty()) {
         report.refusals.append(QStringLiteral("項目を追加してください。"));
@@ -33,6 +34,7 @@ void makehtml(album::Album &album, const QString &folder, const QString &aaa, in
     o.width = album.width;
     o.albumCount = int(album.entries.size());
     o.label = aaa;
+    o.webCopies = webCopies;
     const page::Page made = page::compose(o, entries);
     album.title = made.title;
     album.width = made.width;
@@ -42,12 +44,29 @@ void makehtml(album::Album &album, const QString &folder, const QString &aaa, in
         report.written.append(fsname::join(folder, name));
 }
 
-Report generate(
-    const album::Album &album, const QString &folder, const Progress &progress, const std::atomic_bool *cancel)
+Report generate(const album::Album &album, const QString &folder, const Options &options, const Progress &progress,
+    const std::atomic_bool *cancel)
 {
     Report report;
     report.album = album;
     report.missing = photocheck::missing(album.entries, folder);
+    QSet<QString> webCopies;
+    if (options.webEdge) {
+        QStringList photos;
+        photos.reserve(album.entries.size());
+        for (const QString &entry : album.entries)
+            photos.append(photoentry::fileName(entry));
+        webcopy::Progress copying;
+        if (progress)
+            copying = [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
+        report.web = webcopy::update(folder, photos, *options.webEdge, copying, cancel);
+        // Pages written now would show the photos a cancelled run left without a copy.
+        if (cancel && cancel->load()) {
+            report.cancelled = true;
+            return report;
+        }
+        webCopies = report.web->copied();
+    }
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
     QStringList names;
     for (const split::Page &p : pages)
@@ -59,21 +78,31 @@ Report generate(
             break;
         }
         const split::Page &p = pages[i];
-        makehtml(report.album, folder, p.label, p.number, album.entries.mid(p.first, p.count), photoPages, report);
+        makehtml(report.album, folder, p.label, p.number, album.entries.mid(p.first, p.count), photoPages, report,
+            webCopies);
         if (progress)
-            progress(int(i + 1), int(pages.size()));
+            progress(Phase::Pages, int(i + 1), int(pages.size()));
     }
     return report;
 }
 
+QString webReport(const Report &report)
+{
+    return report.web ? webcopy::report(*report.web) : QString();
+}
+
 QString closingMessage(const Report &report)
 {
-    if (report.failed.empty())
-        return QStringLiteral("作成しました。");
-    QStringList pages;
-    for (const Failure &f : report.failed)
-        pages.append(f.page);
-    return page::failureReport(pages, report.failed.front().reason);
+    QString text = QStringLiteral("作成しました。");
+    if (!report.failed.empty()) {
+        QStringList pages;
+        for (const Failure &f : report.failed)
+            pages.append(f.page);
+        text = page::failureReport(pages, report.failed.front().reason);
+    }
+    if (const QString web = webReport(report); !web.isEmpty())
+        text += QStringLiteral("\n\n") + web;
+    return text;
 }
 
 } // namespace engine

@@ -1,7 +1,8 @@
 target_sources(kamerio_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/about.h
-  ${CMAKE_CURRENT_LIST_DIR}/engine.cpp ${CMAKE_CURRENT_LIST_DIR}/engine.h
   ${CMAKE_CURRENT_LIST_DIR}/page.cpp ${CMAKE_CURRENT_LIST_DIR}/page.h
   ${CMAKE_CURRENT_LIST_DIR}/split.cpp ${CMAKE_CURRENT_LIST_DIR}/split.h)
+target_sources(kamerio_engine PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/engine.cpp ${CMAKE_CURRENT_LIST_DIR}/engine.h)
 target_sources(kamerio_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/generation.cpp)
