@@ -36,6 +36,7 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
     connectFileTools();
     connectPreview();
     connectHelp();
+    connectSettings();
     Form_Load();
     connectSafetyCopy();
     Dir1->setFocus();

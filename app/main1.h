@@ -16,6 +16,10 @@
 
 class QKeyEvent;
 
+namespace engine {
+struct Options;
+}
+
 class main1 : public QMainWindow, public Ui_main1
 {
     Q_OBJECT
@@ -112,6 +116,10 @@ public:
     void syoukotu_Click();
     void jyouhou_Click();
 
+    // The 設定 menu: web/websettings.cpp
+    void webphoto_Click();
+    void websize_Click(QAction *chosen);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -127,10 +135,13 @@ private:
     void connectFileTools();
     void connectPreview();
     void connectHelp();
+    void connectSettings();
     void connectSafetyCopy();
     // The album as the safety copy keeps it: a caption typed but not yet
     // registered counts, so that it is not lost either.
     recovery::State safetyState() const;
+    // What generation makes besides the pages, as the 設定 menu says.
+    engine::Options generationOptions() const;
     // Changes the photo list by edit, the selection staying on its entry,
     // and keeps the step for undo; perform leaves the history alone.
     void arrange(const history::Edit &edit);

@@ -3,6 +3,7 @@
 #include "app/panes.h"
 #include "html/about.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+
+#include <tuple>
 
 namespace {
 
@@ -285,6 +288,21 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     easykotu = item(about, "easykotu", QStringLiteral("簡単入力のこつ"));
     syoukotu = item(about, "syoukotu", QStringLiteral("詳細入力のこつ"));
     jyouhou = item(about, "jyouhou", QStringLiteral("ソフト情報"));
+    settei = main1->menuBar()->addMenu(QStringLiteral("設定"));
+    settei->setObjectName(QStringLiteral("settei"));
+    webphoto = item(settei, "webphoto", QStringLiteral("Web用に縮小した写真でページを作る"));
+    webphoto->setCheckable(true);
+    websize = settei->addMenu(QStringLiteral("縮小写真の長辺"));
+    websize->setObjectName(QStringLiteral("websize"));
+    auto *edges = new QActionGroup(websize);
+    for (const auto &[edge, name, action] : {std::tuple{1024, "web1024", &web1024}, {1600, "web1600", &web1600},
+             {2048, "web2048", &web2048}, {2560, "web2560", &web2560}}) {
+        *action = item(websize, name, QStringLiteral("%1 ピクセル").arg(edge));
+        (*action)->setCheckable(true);
+        (*action)->setData(edge);
+        edges->addAction(*action);
+    }
+    web1600->setChecked(true);
 
     listrclk = popup("listrclk", QStringLiteral("listrclk"));
     list1del = item(listrclk, "list1del", QStringLiteral("リストから削除"));
@@ -312,6 +330,7 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     const std::pair<Qt::Key, QMenu *> menuLetters[] = {
         {Qt::Key_F, file},
         {Qt::Key_H, about},
+        {Qt::Key_S, settei},
     };
     for (const auto &[letter, menu] : menuLetters) {
         auto *key = new QShortcut(QKeySequence(Qt::ALT | letter), main1);

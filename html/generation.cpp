@@ -23,7 +23,7 @@ void main1::connectGeneration()
 void main1::makemoto()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const engine::Report report = engine::generate(album(), Label1->text());
+    const engine::Report report = engine::generate(album(), Label1->text(), generationOptions());
     QApplication::restoreOverrideCursor();
     // A blank title or width got its default on the pages, and keeps it.
     setAlbum(report.album);

@@ -208,13 +208,13 @@ TEST(Layout, WindowAndControlsStandWhereTheyBelong)
 
     const QStringList menuItems = {"fsave", "fload", "eexit", "easykotu", "syoukotu", "jyouhou", "list1del",
                                    "zenclr", "list1can", "file1rmusup", "kousin", "dirnchg", "clpchgdir",
-                                   "dir1clkn", "rclkdir"};
+                                   "dir1clkn", "rclkdir", "webphoto", "web1024", "web1600", "web2048", "web2560"};
     for (const QString &name : menuItems)
         EXPECT_NE(w->findChild<QAction *>(name), nullptr) << name.toStdString();
     QStringList bar;
     for (QAction *a : w->menuBar()->actions())
         bar.append(a->text());
-    EXPECT_EQ(bar, QStringList({"ファイル", "ソフト情報"}));
+    EXPECT_EQ(bar, QStringList({"ファイル", "ソフト情報", "設定"}));
 }
 
 TEST(FolderBrowser, EveryDirectoryChangeKeepsPanesLabelAndCurrentFolderInStep)
