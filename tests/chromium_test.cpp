@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -48,9 +49,20 @@ pages.forEach(function (name) {
       var doc = frame.contentDocument;
       var style = getComputedStyle(doc.body);
       var r = {title: doc.title, color: style.backgroundColor, image: style.backgroundImage, cells: []};
-      for (const img of doc.images)
-        r.cells.push({src: img.getAttribute('src'), width: img.naturalWidth,
-                      text: img.closest('td').textContent.trim()});
+      for (const img of doc.images) {
+        const cell = {src: img.getAttribute('src'), width: img.naturalWidth, height: img.naturalHeight,
+                      text: img.closest('td').textContent.trim()};
+        r.cells.push(cell);
+        const link = img.closest('a');
+        if (!link)
+          continue;
+        // What the link opens, loaded as the picture it should be.
+        cell.href = link.getAttribute('href');
+        const target = new Image();
+        ++left;
+        target.onload = target.onerror = function () { cell.targetWidth = target.naturalWidth; done(); };
+        target.src = link.href;
+      }
       results[name] = r;
       var m = /^url\("(.*)"\)$/.exec(style.backgroundImage);
       if (!m) { done(); return; }
@@ -202,4 +214,43 @@ TEST(Browser, PagesShowTitleCaptionsPhotosAndBackground)
     EXPECT_TRUE(papered.value(QStringLiteral("image")).toString().endsWith(QStringLiteral("/kabe.png\")")))
         << papered.value(QStringLiteral("image")).toString().toStdString();
     EXPECT_EQ(papered.value(QStringLiteral("imageWidth")).toInt(), 16);
+}
+
+TEST(Browser, AWebAlbumShowsTheCopiesAndLinksEachToItsPhoto)
+{
+    if (!QFileInfo::exists(chromium))
+        GTEST_SKIP() << "no /usr/bin/chromium, so the pages cannot be opened in a browser";
+    testkit::Sandbox box;
+    const QString dir = box.folder(QStringLiteral("album"));
+    struct Sizes
+    {
+        QSize photo, copy; // the copy's longer side at most 1024
+    };
+    const std::map<QString, Sizes> photos{{QStringLiteral("wide.jpg"), {{1600, 1200}, {1024, 768}}},
+                                          {QStringLiteral("縦 長.jpg"), {{600, 1200}, {512, 1024}}},
+                                          {QStringLiteral("small.jpg"), {{300, 200}, {300, 200}}}};
+    for (const auto &[name, sizes] : photos)
+        savePhoto(dir + u'/' + name, sizes.photo.width(), sizes.photo.height(), QColor(60, 120, 200));
+
+    auto w = testkit::window();
+    ASSERT_TRUE(w->Dir1->changeTo(dir));
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    w->webphoto->trigger();
+    w->web1024->trigger();
+    generate(*w);
+
+    const QJsonObject seen = browse(dir, {QStringLiteral("index.html")}).value(QStringLiteral("index.html")).toObject();
+    const QJsonArray cells = seen.value(QStringLiteral("cells")).toArray();
+    ASSERT_EQ(cells.size(), qsizetype(photos.size()));
+    for (int i = 0; i < cells.size(); ++i) {
+        const QJsonObject cell = cells[i].toObject();
+        const QString name = photoentry::fileName(w->List1->item(i)->text());
+        SCOPED_TRACE(name.toStdString());
+        const Sizes &sizes = photos.at(name);
+        EXPECT_EQ(cell.value(QStringLiteral("src")).toString(), QStringLiteral("./web/") + name);
+        EXPECT_EQ(QSize(cell.value(QStringLiteral("width")).toInt(), cell.value(QStringLiteral("height")).toInt()),
+                  sizes.copy);
+        EXPECT_EQ(cell.value(QStringLiteral("href")).toString(), QStringLiteral("./") + name);
+        EXPECT_EQ(cell.value(QStringLiteral("targetWidth")).toInt(), sizes.photo.width());
+    }
 }

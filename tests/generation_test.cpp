@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -106,6 +107,7 @@ TEST_F(Generation, DetailButtonWritesTheAlbumAndSaysDone)
     EXPECT_EQ(page(QStringLiteral("index.html")), pagekit::bytes(e));
     EXPECT_EQ(modals.texts(), (QStringList{done, done}));
     EXPECT_EQ(pages(), QStringList{QStringLiteral("index.html")});
+    EXPECT_FALSE(QFileInfo::exists(folder() + QStringLiteral("/web")));
 }
 
 TEST_F(Generation, EveryBackgroundChoiceBorderAndBackLink)

@@ -14,6 +14,7 @@ struct Photo
 {
     QString src;   // as written in the img tag
     QString shown; // as written in the caption line
+    bool web = false; // shown by its web-size copy, linked to src
 };
 
 struct Expect
@@ -75,8 +76,12 @@ inline QStringList lines(const Expect &e)
       << "<table border=\"" + e.border + "\">";
     auto cell = [&](const Photo &p) {
         const QString width = e.width.isEmpty() ? QString() : " width=\"" + e.width + "\"";
-        l << "<td nowrap align=\"center\"><img src=\"" + p.src + "\" border=\"0\"" + width + "><br>"
-          << "<FONT size=\"+1\"><b>" + p.shown + "</FONT></td>";
+        if (p.web)
+            l << "<td nowrap align=\"center\"><a href=\"" + p.src + "\"><img src=\"./web/" + p.src.mid(2) +
+                     "\" border=\"0\"" + width + "></a><br>";
+        else
+            l << "<td nowrap align=\"center\"><img src=\"" + p.src + "\" border=\"0\"" + width + "><br>";
+        l << "<FONT size=\"+1\"><b>" + p.shown + "</FONT></td>";
     };
     for (qsizetype i = 0; i < e.photos.size(); i += 2) {
         l << "<tr>";
