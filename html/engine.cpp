@@ -5,6 +5,8 @@
 #include "html/page.h"
 #include "html/split.h"
 
+#include <future>
+
 namespace engine {
 
 void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
@@ -47,7 +49,11 @@ Report generate(
 {
     Report report;
     report.album = album;
-    report.missing = photocheck::missing(album.entries, folder);
+    // Looking for the photos in the folder takes about as long as writing a
+    // page of thousands of them: done on the other core meanwhile, or here
+    // at the end when no thread can be had.
+    std::future<QStringList> missing
+        = std::async(std::launch::async | std::launch::deferred, photocheck::missing, album.entries, folder);
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
     QStringList names;
     for (const split::Page &p : pages)
@@ -63,6 +69,7 @@ Report generate(
         if (progress)
             progress(int(i + 1), int(pages.size()));
     }
+    report.missing = missing.get();
     return report;
 }
 
