@@ -6,6 +6,8 @@
 #include "html/page.h"
 #include "html/split.h"
 
+#include <future>
+
 namespace engine {
 
 void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
@@ -49,7 +51,11 @@ Report generate(const album::Album &album, const QString &folder, const Options 
 {
     Report report;
     report.album = album;
-    report.missing = photocheck::missing(album.entries, folder);
+    // Looking for the photos in the folder takes about as long as writing a
+    // page of thousands of them: done on the other core meanwhile, or here
+    // at the end when no thread can be had.
+    std::future<QStringList> missing
+        = std::async(std::launch::async | std::launch::deferred, photocheck::missing, album.entries, folder);
     QSet<QString> webCopies;
     if (options.webEdge) {
         QStringList photos;
@@ -60,11 +66,6 @@ Report generate(const album::Album &album, const QString &folder, const Options 
         if (progress)
             copying = [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
         report.web = webcopy::update(folder, photos, *options.webEdge, copying, cancel);
-        // Pages written now would show the photos a cancelled run left without a copy.
-        if (cancel && cancel->load()) {
-            report.cancelled = true;
-            return report;
-        }
         webCopies = report.web->copied();
     }
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
@@ -73,6 +74,8 @@ Report generate(const album::Album &album, const QString &folder, const Options 
         names.append(page::fileName(album.pageName, p.number));
     const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
     for (size_t i = 0; i < pages.size(); ++i) {
+        // A cancel while copying stops before the first page: the pages
+        // would show the photos it left without a copy.
         if (cancel && cancel->load()) {
             report.cancelled = true;
             break;
@@ -83,6 +86,7 @@ Report generate(const album::Album &album, const QString &folder, const Options 
         if (progress)
             progress(Phase::Pages, int(i + 1), int(pages.size()));
     }
+    report.missing = missing.get();
     return report;
 }
 
