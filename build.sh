@@ -46,6 +46,8 @@ fi
 options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 [ "$mode" = package ] && options=(-DCMAKE_BUILD_TYPE=Release -DKAMERIO_TESTS=OFF -DKAMERIO_BENCH=OFF)
 options+=(-DKAMERIO_WERROR="${KAMERIO_WERROR:-0}" -DKAMERIO_SANITIZE="${KAMERIO_SANITIZE:-0}")
+# Benchmarks measure the plain build; a sanitized tree only runs the tests.
+[ "${KAMERIO_SANITIZE:-0}" != 0 ] && options+=(-DKAMERIO_BENCH=OFF)
 build=${KAMERIO_BUILD_DIR:-build}
 [ "$mode" = package ] && build=${KAMERIO_BUILD_DIR:-build-package}
 
