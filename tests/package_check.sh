@@ -12,7 +12,7 @@ fi
 deb=$(realpath "$1")
 install=${2:-}
 cd "$(dirname "$0")/.."
-version=$(sed -n 's/.*version = QStringLiteral("\([^"]*\)").*/\1/p' app/about.h)
+version=$(sed -n 's/.*version = QStringLiteral("\([^"]*\)").*/\1/p' html/about.h)
 metainfo=usr/share/metainfo/jp.example.kamerio.metainfo.xml
 manpage=usr/share/man/man1/kamerio.1.gz
 sudo=""
