@@ -1,6 +1,7 @@
 // The folder tools of main1: serial renaming, lower-casing and the copy of
 // the listed photos into the work folder.
 #include "app/dirs.h"
+#include "app/longwork.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
 #include "app/panes.h"
@@ -8,23 +9,11 @@
 #include "fileops/renaming.h"
 #include "fileops/workcopy.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 
 namespace {
-
-// The hourglass while files are being worked on; the arrow comes back
-// however the work ends, before any message is shown.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 bool confirmed(main1 &w, const QString &question)
 {
@@ -36,6 +25,18 @@ void tell(main1 &w, const QString &text)
 {
     if (!text.isEmpty())
         messagebox::show(&w, text);
+}
+
+// Renames the folder's files on a thread of its own, then tells what did not
+// go as wanted.
+void renameFolder(main1 &w, const std::vector<renaming::Move> &wanted, const QString &work, const QString &headline)
+{
+    longwork::Job job(QStringLiteral("ﾌｧｲﾙ名を%1しています…").arg(work));
+    renaming::Outcome done;
+    const QString dir = w.Dir1->path();
+    longwork::run(&w, job, [&] { done = renaming::renameAll(dir, wanted, job.progress(), job.cancelFlag()); });
+    w.File1->refresh();
+    tell(w, renaming::report(headline, done, work));
 }
 
 } // namespace
@@ -62,54 +63,39 @@ void main1::Command9_Click()
     }
     if (!confirmed(*this, QStringLiteral("ファイル名を連番改名しますか？")))
         return;
-    renaming::Outcome done;
-    {
-        BusyCursor busy;
-        // The renaming walks this snapshot, never the pane it changes.
-        List2->clear();
-        List2->addItems(File1->names());
-        std::vector<renaming::Move> wanted;
-        wanted.reserve(size_t(List2->count()));
-        for (int i = 0; i < List2->count(); ++i) {
-            const QString name = List2->item(i)->text();
-            wanted.push_back({name, renaming::serialName(Text2->text(), Combo1->currentText(), i + 1, name)});
-        }
-        done = renaming::renameAll(Dir1->path(), wanted);
-        File1->refresh();
+    // The renaming walks this snapshot, never the pane it changes.
+    List2->clear();
+    List2->addItems(File1->names());
+    std::vector<renaming::Move> wanted;
+    wanted.reserve(size_t(List2->count()));
+    for (int i = 0; i < List2->count(); ++i) {
+        const QString name = List2->item(i)->text();
+        wanted.push_back({name, renaming::serialName(Text2->text(), Combo1->currentText(), i + 1, name)});
     }
-    tell(*this, renaming::report(QStringLiteral("次のﾌｧｲﾙは名前を変更できず、元の名前のままです。"), done));
+    renameFolder(*this, wanted, QStringLiteral("連番改名"), QStringLiteral("次のﾌｧｲﾙは名前を変更できず、元の名前のままです。"));
 }
 
 void main1::Command6_Click()
 {
     if (!confirmed(*this, QStringLiteral("ﾃﾞｨﾚｸﾄﾘ配下のﾌｧｲﾙ名を小文字化しますか？")))
         return;
-    renaming::Outcome done;
-    {
-        BusyCursor busy;
-        fsname::setCurrentDir(Dir1->path());
-        std::vector<renaming::Move> wanted;
-        for (const QString &name : File1->names())
-            wanted.push_back({name, renaming::lowerName(name)});
-        done = renaming::renameAll(Dir1->path(), wanted);
-        File1->refresh();
-    }
-    tell(*this, renaming::report(QStringLiteral("次のﾌｧｲﾙは小文字化できず、元の名前のままです。"), done));
+    fsname::setCurrentDir(Dir1->path());
+    std::vector<renaming::Move> wanted;
+    for (const QString &name : File1->names())
+        wanted.push_back({name, renaming::lowerName(name)});
+    renameFolder(*this, wanted, QStringLiteral("小文字化"), QStringLiteral("次のﾌｧｲﾙは小文字化できず、元の名前のままです。"));
 }
 
 void main1::Command5_Click()
 {
+    fsname::setCurrentDir(Dir1->path());
+    longwork::Job job(QStringLiteral("写真を %1 にｺﾋﾟｰしています…").arg(workcopy::folderName));
     workcopy::Result copied;
-    {
-        BusyCursor busy;
-        fsname::setCurrentDir(Dir1->path());
-        copied = workcopy::copyListed(Dir1->path(), itemTexts(List1));
-        Dir1->refresh();
-        File1->refresh();
-    }
-    if (copied.folderError != 0)
-        messagebox::show(this, QStringLiteral("作業ﾌｫﾙﾀﾞ %1 を作れませんでした（%2）。")
-                                .arg(workcopy::folderName, safefile::reason(copied.folderError)));
-    else
-        tell(*this, safefile::report(QStringLiteral("次のﾌｧｲﾙはｺﾋﾟｰできませんでした。"), copied.failed));
+    const QString dir = Dir1->path();
+    const QStringList entries = itemTexts(List1);
+    longwork::run(this, job,
+        [&] { copied = workcopy::copyListed(dir, entries, job.progress(), job.cancelFlag()); });
+    Dir1->refresh();
+    File1->refresh();
+    tell(*this, workcopy::report(copied));
 }

@@ -112,21 +112,42 @@ Plan plan(const std::vector<Move> &wanted, const QSet<QString> &taken)
     return p;
 }
 
-Outcome run(const QString &dir, const Plan &plan)
+namespace {
+
+// The files a group renames: a ring's temporary name is one file's twice.
+int filesOf(const Group &g)
+{
+    return int(g.ring ? g.steps.size() - 1 : g.steps.size());
+}
+
+} // namespace
+
+Outcome run(const QString &dir, const Plan &plan, const Progress &progress, const std::atomic_bool *cancel)
 {
     Outcome out;
     out.kept = plan.kept;
+    int total = 0;
+    for (const Group &g : plan.groups)
+        total += filesOf(g);
+    int dealt = 0;
     auto renameIn = [&dir](const QString &from, const QString &to, int *error) {
         return safefile::rename(fsname::join(dir, from), fsname::join(dir, to), error);
     };
     for (const Group &g : plan.groups) {
+        if (progress)
+            progress(dealt, total);
+        if (cancel && cancel->load()) {
+            out.untried = total - dealt;
+            break;
+        }
+        dealt += filesOf(g);
         const size_t count = g.steps.size();
         size_t done = 0;
         int error = 0;
         while (done < count && renameIn(g.steps[done].from, g.steps[done].to, &error))
             ++done;
         if (done == count) {
-            out.renamed += int(g.ring ? count - 1 : count);
+            out.renamed += filesOf(g);
             continue;
         }
         if (!g.ring) {
@@ -152,6 +173,8 @@ Outcome run(const QString &dir, const Plan &plan)
         for (size_t k = std::max<size_t>(left, 1); k + 1 < count; ++k)
             out.kept.push_back({g.steps[k].from, k == done ? error : EEXIST});
     }
+    if (progress && out.untried == 0)
+        progress(total, total);
     return out;
 }
 
@@ -180,7 +203,8 @@ QStringList linkedNames(const QString &dir, const QStringList &names)
     return out;
 }
 
-Outcome renameAll(const QString &dir, const std::vector<Move> &wanted)
+Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const Progress &progress,
+    const std::atomic_bool *cancel)
 {
     QStringList sources;
     for (const Move &m : wanted)
@@ -192,7 +216,7 @@ Outcome renameAll(const QString &dir, const std::vector<Move> &wanted)
     for (const Move &m : wanted)
         if (!left.contains(m.from))
             movers.push_back(m);
-    Outcome out = run(dir, plan(movers, safefile::entries(dir)));
+    Outcome out = run(dir, plan(movers, safefile::entries(dir)), progress, cancel);
     out.linked = linked;
     QHash<QString, int> position;
     for (int i = 0; i < int(wanted.size()); ++i)
@@ -203,9 +227,14 @@ Outcome renameAll(const QString &dir, const std::vector<Move> &wanted)
     return out;
 }
 
-QString report(const QString &headline, const Outcome &outcome)
+QString report(const QString &headline, const Outcome &outcome, const QString &work)
 {
     QStringList parts;
+    if (outcome.untried > 0)
+        parts.append(QStringLiteral("%1を中止しました。\n%2 個のﾌｧｲﾙの名前を変え、残りの %3 個は元の名前のままです。")
+                         .arg(work)
+                         .arg(outcome.renamed)
+                         .arg(outcome.untried));
     if (const QString failed = safefile::report(headline, outcome.kept); !failed.isEmpty())
         parts.append(failed);
     QStringList lines;

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <vector>
 
 namespace renaming {
@@ -72,7 +74,12 @@ struct Outcome
     // Symbolic links, and files that a symbolic link of the folder points
     // to: left as they are.
     QStringList linked;
+    // Files whose renames were not begun because the run was cancelled.
+    int untried = 0;
 };
+
+// Follows a run: files dealt with so far, and how many it has to deal with.
+using Progress = std::function<void(int done, int total)>;
 
 // Of the names, those that are symbolic links or that a symbolic link of
 // the folder leads to, in the order given. Renaming a link would break any
@@ -82,13 +89,18 @@ QStringList linkedNames(const QString &dir, const QStringList &names);
 
 // Runs a plan in a folder. A failing rename leaves its file under its old
 // name; the files still waiting for that name keep theirs; the rest goes on.
-Outcome run(const QString &dir, const Plan &plan);
+// cancel is read before each group, so a ring once begun is always finished
+// or put back.
+Outcome run(const QString &dir, const Plan &plan, const Progress &progress = {},
+    const std::atomic_bool *cancel = nullptr);
 
 // Plans and runs the wanted renames in a folder, leaving linked names
 // alone; the files that kept their names are given in the order of wanted.
-Outcome renameAll(const QString &dir, const std::vector<Move> &wanted);
+Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const Progress &progress = {},
+    const std::atomic_bool *cancel = nullptr);
 
 // What the user is told after a run; empty when every file got its name.
-QString report(const QString &headline, const Outcome &outcome);
+// work names the run ("連番改名") for the message of a cancelled one.
+QString report(const QString &headline, const Outcome &outcome, const QString &work);
 
 } // namespace renaming

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
 #include <vector>
 
 namespace workcopy {
@@ -18,11 +20,19 @@ struct Result
     int folderError = 0;
     int copied = 0;
     std::vector<safefile::Failure> failed;
+    // Entries not begun because the copy was cancelled.
+    int untried = 0;
 };
 
 // Creates dir/tmp when missing and copies the file named by each entry's
 // file name part into it, replacing an older copy. A name that is not a bare
 // file name of dir is refused, so nothing outside tmp is ever written.
-Result copyListed(const QString &dir, const QStringList &entries);
+// progress(done, total) follows each entry; cancel is read before each, so a
+// copy is never left half-made.
+Result copyListed(const QString &dir, const QStringList &entries,
+    const std::function<void(int, int)> &progress = {}, const std::atomic_bool *cancel = nullptr);
+
+// What the user is told after a copy; empty when every entry was copied.
+QString report(const Result &result);
 
 } // namespace workcopy

@@ -6,6 +6,7 @@
 #include "html/page.h"
 #include "html/split.h"
 
+#include <algorithm>
 #include <future>
 
 namespace engine {
@@ -69,6 +70,7 @@ Report generate(const album::Album &album, const QString &folder, const Options 
         webCopies = report.web->copied();
     }
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
+    report.pages = int(pages.size());
     QStringList names;
     for (const split::Page &p : pages)
         names.append(page::fileName(album.pageName, p.number));
@@ -98,13 +100,26 @@ QString webReport(const Report &report)
 QString closingMessage(const Report &report)
 {
     QString text = QStringLiteral("作成しました。");
+    if (report.cancelled) {
+        const int written = int(report.written.size());
+        const int tried = written + int(report.failed.size());
+        text = QStringLiteral("html 作成を中止しました。\n%1 ページを作成し、残りの %2 ページは作成していません。")
+                   .arg(written)
+                   .arg(report.pages - tried);
+        if (report.web && report.web->written > 0)
+            text += QStringLiteral("\nWeb 用の縮小写真は %1 枚作りました。").arg(report.web->written);
+    }
     if (!report.failed.empty()) {
         QStringList pages;
         for (const Failure &f : report.failed)
             pages.append(f.page);
-        text = page::failureReport(pages, report.failed.front().reason);
+        const QString failures = page::failureReport(pages, report.failed.front().reason);
+        text = report.cancelled ? text + QStringLiteral("\n\n") + failures : failures;
     }
-    if (const QString web = webReport(report); !web.isEmpty())
+    // Photos a cancelled run did not reach are told of by the counts above.
+    const bool copiesCut = report.web && std::any_of(report.web->photos.begin(), report.web->photos.end(),
+                                             [](const webcopy::Photo &p) { return p.outcome == webcopy::Outcome::Cancelled; });
+    if (const QString web = webReport(report); !web.isEmpty() && !copiesCut)
         text += QStringLiteral("\n\n") + web;
     return text;
 }

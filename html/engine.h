@@ -34,6 +34,7 @@ struct Report
     QStringList missing; // the listed photos that are not in the folder; their pages are written all the same
     std::optional<webcopy::Result> web; // the web-size copies, when the run made them
     bool cancelled = false; // the run stopped before its last page
+    int pages = 0; // the pages the album makes
 };
 
 // What generation does besides the pages; nothing by default.
@@ -71,7 +72,7 @@ QString webReport(const Report &report);
 
 // The message that ends a run: "作成しました。", or the pages that could not
 // be written with the first reason; followed by the web report, if any,
-// after an empty line.
+// after an empty line. A cancelled run says how far it came instead.
 QString closingMessage(const Report &report);
 
 } // namespace engine

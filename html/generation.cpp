@@ -1,12 +1,12 @@
 // Generating the album pages from the photo list, and the screen and print presets.
 #include "album/photocheck.h"
+#include "app/longwork.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
 #include "app/panes.h"
 #include "html/engine.h"
 #include "html/page.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,16 +22,32 @@ void main1::connectGeneration()
 
 void main1::makemoto()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const engine::Report report = engine::generate(album(), Label1->text(), generationOptions());
-    QApplication::restoreOverrideCursor();
+    const album::Album current = album();
+    const QString folder = Label1->text();
+    const engine::Options options = generationOptions();
+    const auto label = [](engine::Phase phase) {
+        return phase == engine::Phase::WebCopies ? QStringLiteral("Web 用の縮小写真を作っています…")
+                                                 : QStringLiteral("ページを作成しています…");
+    };
+    longwork::Job job(label(options.webEdge ? engine::Phase::WebCopies : engine::Phase::Pages));
+    engine::Report report;
+    longwork::run(this, job, [&] {
+        const auto progress = [&](engine::Phase phase, int done, int total) {
+            job.setLabel(label(phase));
+            job.step(done, total);
+        };
+        report = engine::generate(current, folder, options, progress, job.cancelFlag());
+    });
     // A blank title or width got its default on the pages, and keeps it.
     setAlbum(report.album);
     File1->refresh();
-    if (!report.missing.isEmpty())
-        messagebox::show(this, photocheck::message(report.missing));
-    for (const QString &refusal : report.refusals)
-        messagebox::show(this, refusal);
+    // A cancelled run ends with one message that says how far it came.
+    if (!report.cancelled) {
+        if (!report.missing.isEmpty())
+            messagebox::show(this, photocheck::message(report.missing));
+        for (const QString &refusal : report.refusals)
+            messagebox::show(this, refusal);
+    }
     messagebox::show(this, engine::closingMessage(report));
 }
 

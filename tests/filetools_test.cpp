@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 
@@ -233,7 +234,7 @@ TEST(RenameFolder, RingsSwapNamesAndNameTakenOutsideThePlanIsKept)
     EXPECT_EQ(after.at("d"), before.at("d"));
     EXPECT_EQ(contents(after), contents(before));
     EXPECT_TRUE(QFileInfo(d + "/taken").isDir());
-    EXPECT_EQ(renaming::report("H", o), QStringLiteral("H\nd（同じ名前のものがあります）\ne（同じ名前のものがあります）"));
+    EXPECT_EQ(renaming::report("H", o, "X"), QStringLiteral("H\nd（同じ名前のものがあります）\ne（同じ名前のものがあります）"));
 }
 
 TEST(RenameFolder, LinksAndWhatTheyLeadToKeepTheirNames)
@@ -254,7 +255,7 @@ TEST(RenameFolder, LinksAndWhatTheyLeadToKeepTheirNames)
     EXPECT_EQ(o.linked, QStringList({"a", "l1", "l2", "out", "none"}));
     EXPECT_EQ(read(d + "/l2"), "content of a");
     EXPECT_EQ(read(d + "/0000002"), "content of b");
-    EXPECT_EQ(renaming::report("H", o),
+    EXPECT_EQ(renaming::report("H", o, "X"),
               QStringLiteral("次のﾌｧｲﾙはシンボリックリンクか、そのリンク先のため、元の名前のままです。\na\nl1\nl2\nout\nnone"));
 }
 
@@ -519,4 +520,39 @@ TEST(WorkCopy, CopiesBareNamesOnlyAndReportsTheRest)
     r = workcopy::copyListed(d, {"p1.jpg"});
     EXPECT_EQ(r.folderError, EEXIST);
     EXPECT_EQ(read(d + "/tmp"), "a plain file");
+}
+
+// A cancel is honoured between files and between groups of renames: what
+// was begun is finished, nothing stands half-made, and the rest is untouched.
+TEST(Cancelling, StopsAtASafePointAndSaysHowFarItCame)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path();
+    fill(d, {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
+    std::atomic_bool cancel = false;
+    const auto afterTwo = [&](int done, int) { cancel = done == 2; };
+    const auto copied = workcopy::copyListed(d, {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"}, afterTwo, &cancel);
+    EXPECT_EQ(copied.copied, 2);
+    EXPECT_EQ(copied.untried, 3);
+    EXPECT_EQ(snapshot(d + "/tmp"), (Files{{"p1.jpg", "content of p1.jpg"}, {"p2.jpg", "content of p2.jpg"}}));
+    EXPECT_EQ(workcopy::report(copied),
+              QStringLiteral("ｺﾋﾟｰを中止しました。\n2 個のﾌｧｲﾙを tmp にｺﾋﾟｰし、残りの 3 個はｺﾋﾟｰしていません。"));
+
+    // A chain of two, then a ring of three: cancelled after the chain, the
+    // ring is not begun.
+    QDir(d + "/tmp").removeRecursively();
+    const std::vector<renaming::Move> wanted = {{"p1.jpg", "p2.jpg"}, {"p2.jpg", "x.jpg"}, {"p3.jpg", "p4.jpg"},
+        {"p4.jpg", "p5.jpg"}, {"p5.jpg", "p3.jpg"}};
+    const Files before = snapshot(d);
+    cancel = false;
+    auto o = renaming::renameAll(d, wanted, [&](int done, int) { cancel = done == 2; }, &cancel);
+    EXPECT_EQ(o.renamed, 2);
+    EXPECT_EQ(o.untried, 3);
+    Files after = snapshot(d);
+    EXPECT_EQ(after, (Files{{"p2.jpg", before.at("p1.jpg")}, {"x.jpg", before.at("p2.jpg")},
+                            {"p3.jpg", before.at("p3.jpg")}, {"p4.jpg", before.at("p4.jpg")},
+                            {"p5.jpg", before.at("p5.jpg")}}));
+    EXPECT_EQ(renaming::report("H", o, QStringLiteral("連番改名")),
+              QStringLiteral("連番改名を中止しました。\n2 個のﾌｧｲﾙの名前を変え、残りの 3 個は元の名前のままです。"));
+
 }

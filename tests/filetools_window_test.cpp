@@ -1,6 +1,7 @@
 #include "testkit.h"
 
 #include "app/dirs.h"
+#include "app/longwork.h"
 #include "app/main1.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
@@ -12,12 +13,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -248,6 +253,52 @@ TEST(WorkFolderCopy, CopiesListedPhotosReplacingOldCopies)
     w->List1->clear();
     w->Command5->click();
     EXPECT_EQ(modals.shown.size(), 1);
+}
+
+// The copy runs beside the window: its progress window shows, the window
+// takes no input meanwhile, and キャンセル leaves only whole copies.
+TEST(WorkFolderCopy, ProgressWindowHoldsInputAndCancelLeavesWholeCopies)
+{
+    testkit::Sandbox box;
+    testkit::Modals modals;
+    const QString work = box.folder("work");
+    QStringList names;
+    for (int i = 0; i < 300; ++i) {
+        names.append(QStringLiteral("p%1.jpg").arg(i, 3, 10, QChar(u'0')));
+        QFile f(work + "/" + names.back());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(64 * 1024, char('a' + i % 26)));
+    }
+    auto w = testkit::window();
+    w->List1->addItems(names);
+    const int delay = std::exchange(longwork::showAfterMs, 0);
+    QString shown;
+    QTimer cancelling;
+    QObject::connect(&cancelling, &QTimer::timeout, [&] {
+        auto *progress = w->findChild<QDialog *>("longwork");
+        if (!progress || !progress->isVisible() || !shown.isEmpty())
+            return;
+        shown = progress->findChild<QLabel *>()->text();
+        QTest::keyClick(w->Text1, Qt::Key_X);
+        QTest::mouseClick(progress->findChild<QPushButton *>("longworkCancel"), Qt::LeftButton);
+    });
+    cancelling.start(1);
+    w->Command5->click();
+    longwork::showAfterMs = delay;
+
+    EXPECT_EQ(shown, "写真を tmp にｺﾋﾟｰしています…");
+    EXPECT_EQ(w->Text1->toPlainText(), "");
+    EXPECT_EQ(w->findChild<QDialog *>("longwork"), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ASSERT_EQ(modals.shown.size(), 1);
+    const QStringList copies = QDir(work + "/tmp").entryList(QDir::Files | QDir::Hidden);
+    ASSERT_LT(copies.size(), names.size());
+    EXPECT_EQ(copies, names.first(copies.size()));
+    for (const QString &n : copies)
+        EXPECT_EQ(testkit::bytes(work + "/tmp/" + n), testkit::bytes(work + "/" + n)) << n.toStdString();
+    EXPECT_EQ(modals.shown[0].text, QStringLiteral("ｺﾋﾟｰを中止しました。\n%1 個のﾌｧｲﾙを tmp にｺﾋﾟｰし、残りの %2 個はｺﾋﾟｰしていません。")
+                                        .arg(copies.size())
+                                        .arg(names.size() - copies.size()));
 }
 
 TEST(WorkFolderCopy, PlainFileNamedTmpOrALoopIsNeverWrittenThrough)

@@ -140,6 +140,16 @@ TEST_F(WebAlbum, CopiesComeFirstAndACancelAmongThemWritesNoPage)
         a, folder, {2048}, [&](engine::Phase, int, int) { cancel = true; }, &cancel);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/index.html")));
+
+    // Cancelled among pages of twenty: the pages written stay and are counted.
+    album::Album many = albumOf(QStringList(45, QStringLiteral("p1.jpg")));
+    many.split = 1;
+    cancel = false;
+    const engine::Report cut =
+        engine::generate(many, folder, {}, [&](Phase, int doneSoFar, int) { cancel = doneSoFar == 1; }, &cancel);
+    EXPECT_EQ(cut.written.size(), 1);
+    EXPECT_EQ(engine::closingMessage(cut),
+              QStringLiteral("html 作成を中止しました。\n1 ページを作成し、残りの 2 ページは作成していません。"));
 }
 
 TEST_F(WebAlbum, TheWindowWritesWhatMakeWebWrites)
