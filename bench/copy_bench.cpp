@@ -60,6 +60,7 @@ int main(int argc, char **argv)
     w.Dir1->setPath(dir.path());
     a.title = w.album().title;
     w.setAlbum(a);
+    w.Label11_Click();
     w.show();
     QCoreApplication::processEvents();
 
@@ -82,6 +83,8 @@ int main(int argc, char **argv)
         QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
         std::printf("screenshot: %s\n", qPrintable(shot));
         shot.clear();
+        // Taking the shot is the benchmark's own stall, not the window's.
+        sinceTick.restart();
     });
     camera.setSingleShot(false);
     QTimer::singleShot(0, [&] {
