@@ -1,7 +1,7 @@
 // The caption workflow: selecting an entry shows it, Command7 stores the
 // caption in place and moves on, the pop-up menu deletes entries.
 #include "album/photoentry.h"
-#include "album/preview.h"
+#include "album/previewer.h"
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -75,10 +76,20 @@ void select(QListWidget *list, int row)
         list->setCurrentRow(row);
 }
 
+void showPicture(QLabel *image, const QImage &picture)
+{
+    if (picture.isNull())
+        image->clear();
+    else
+        image->setPixmap(QPixmap::fromImage(picture));
+}
+
 } // namespace
 
 void main1::connectCaptions()
 {
+    previewer_ = new Previewer(this);
+    connect(previewer_, &Previewer::ready, this, [this](const QImage &picture) { showPicture(Image1, picture); });
     // A change of the selection, and only that, shows the entry: clicking the
     // entry already selected keeps what is being typed.
     connect(List1, &QListWidget::itemSelectionChanged, this, &main1::List1_Click);
@@ -103,11 +114,15 @@ void main1::list1sen()
     const QString entry = selectedText(List1);
     Text1->setPlainText(photoentry::caption(entry));
     dirs::imgpath = fsname::join(Dir1->path(), photoentry::fileName(entry));
-    const QImage picture = preview::load(dirs::imgpath, Image1->contentsRect().size());
-    if (picture.isNull())
-        Image1->clear();
-    else
-        Image1->setPixmap(QPixmap::fromImage(picture));
+    const QSize box = Image1->contentsRect().size();
+    // A picture not decoded yet shows when it is; until then the box is empty.
+    showPicture(Image1, previewer_->request(dirs::imgpath, box).value_or(QImage()));
+    // The next photo decodes while this one's caption is typed, so that
+    // registering it shows the next one at once.
+    const int next = selectedRow(List1) + 1;
+    const bool hasNext = next > 0 && next < List1->count();
+    previewer_->prefetch(
+        hasNext ? fsname::join(Dir1->path(), photoentry::fileName(List1->item(next)->text())) : QString(), box);
 }
 
 void main1::Command7_Click()

@@ -22,13 +22,16 @@ QSize decodeSize(QSize raw, QSize box, bool transposed)
     return transposed ? out.transposed() : out;
 }
 
+bool reachable(const QString &path)
+{
+    // Qt's file classes cannot reach a name that is not valid UTF-8. Only a
+    // regular file: reading a pipe listed as a photo would wait forever.
+    return !path.isEmpty() && fsname::isPlain(path) && QFileInfo(path).isFile();
+}
+
 QImage load(const QString &path, QSize box)
 {
-    // Qt's file classes cannot reach a name that is not valid UTF-8.
-    if (path.isEmpty() || !fsname::isPlain(path))
-        return {};
-    // Only a regular file: reading a pipe listed as a photo would wait forever.
-    if (!QFileInfo(path).isFile())
+    if (!reachable(path))
         return {};
     QImageReader reader(path);
     // By content, so a photo listed under a name like "a.jpg.bak" still shows.

@@ -14,6 +14,10 @@ namespace preview {
 // The result is in the stored orientation, as the decoder wants it.
 QSize decodeSize(QSize raw, QSize box, bool transposed);
 
+// Whether path names a regular file that Qt's file classes reach: nothing
+// else is ever read as a picture.
+bool reachable(const QString &path);
+
 // The picture at path, upright, about the size of box; a null image when it
 // cannot be read for any reason.
 QImage load(const QString &path, QSize box);

@@ -1,5 +1,6 @@
 // The folder browser: drive, directory and file panes kept in step with
 // Label1, the current directory and the photo list.
+#include "album/previewer.h"
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
@@ -167,6 +168,7 @@ void main1::Dir1_Change()
         const QSignalBlocker quiet(List1);
         List1->clear();
         Image1->clear();
+        previewer_->forget();
     }
     Label11_Click();
 }

@@ -15,6 +15,7 @@
 #include <memory>
 
 class QKeyEvent;
+class Previewer;
 
 namespace engine {
 struct Options;
@@ -168,4 +169,6 @@ private:
     std::unique_ptr<recovery::Keeper> safetyCopy_;
     // The entry of the photo list the caption box was last filled or typed for.
     QPersistentModelIndex captionEntry_;
+    // Decodes the pictures Image1 shows, off the event loop.
+    Previewer *previewer_ = nullptr;
 };

@@ -4,12 +4,14 @@
 
 #include "testkit.h"
 
+#include "album/previewer.h"
 #include "app/main1.h"
 #include "app/panes.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -51,6 +53,19 @@ struct AlbumWindow
     void clickEntry(const QString &entry) const { clickEntry(entries().indexOf(entry)); }
 
     void rightClickList() const { clickEntry(0, Qt::RightButton); }
+
+    // Waits until every picture asked for, shown or ahead, is decoded.
+    bool settled() const
+    {
+        return QTest::qWaitFor([this] { return !w->findChild<Previewer *>()->busy(); });
+    }
+
+    // The preview once the decoding is over; null when there is no picture.
+    QImage preview() const
+    {
+        EXPECT_TRUE(settled());
+        return w->Image1->pixmap().toImage();
+    }
 
     testkit::Sandbox box;
     QString dir;

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -263,7 +264,7 @@ TEST(ListEditing, ClearAllEmptiesListCaptionAndPreview)
     writeJpeg(a.dir + QStringLiteral("/p1.jpg"), filled(40, 30, red));
     a.w->List1->item(0)->setText(QStringLiteral("p1.jpg,one"));
     a.w->List1->setCurrentRow(0);
-    ASSERT_FALSE(a.w->Image1->pixmap().isNull());
+    ASSERT_FALSE(a.preview().isNull());
     modals.choose(QStringLiteral("zenclr"));
     a.rightClickList();
     EXPECT_EQ(a.w->List1->count(), 0);
@@ -308,18 +309,18 @@ TEST(Preview, ShowsTheSelectedPhotoUprightAtTheBoxSize)
 
     a.clickEntry(QStringLiteral("red.jpg"));
     EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/red.jpg"));
-    QImage shown = a.w->Image1->pixmap().toImage();
+    QImage shown = a.preview();
     EXPECT_EQ(shown.size(), QSize(40, 30));
     EXPECT_TRUE(near(shown.pixelColor(20, 15), red));
 
     a.clickEntry(QStringLiteral("big.jpg"));
-    shown = a.w->Image1->pixmap().toImage();
+    shown = a.preview();
     EXPECT_EQ(shown.height(), box.height());
     EXPECT_EQ(shown.width(), (box.height() * 3 + 1) / 2);
     EXPECT_TRUE(near(shown.pixelColor(10, 10), blue));
 
     a.clickEntry(QStringLiteral("turned.jpg"));
-    shown = a.w->Image1->pixmap().toImage();
+    shown = a.preview();
     EXPECT_EQ(shown.size(), QSize(box.width(), (600 * box.width() + 399) / 400));
     EXPECT_TRUE(near(shown.pixelColor(100, 20), red));
     EXPECT_TRUE(near(shown.pixelColor(100, shown.height() - 20), blue));
@@ -344,9 +345,9 @@ TEST(Preview, StaysEmptyForWhatIsNoPicture)
     testkit::Modals modals;
     for (int row = 1; row < a.w->List1->count(); ++row) {
         a.w->List1->setCurrentRow(0);
-        ASSERT_FALSE(a.w->Image1->pixmap().isNull());
+        ASSERT_FALSE(a.preview().isNull());
         a.w->List1->setCurrentRow(row);
-        EXPECT_TRUE(a.w->Image1->pixmap().isNull()) << a.entries()[row].toStdString();
+        EXPECT_TRUE(a.preview().isNull()) << a.entries()[row].toStdString();
         EXPECT_EQ(dirs::imgpath, a.dir + u'/' + a.entries()[row]);
     }
     EXPECT_TRUE(modals.shown.isEmpty());
@@ -364,9 +365,77 @@ TEST(Preview, LooksInTheNewFolderWhenTheListIsKept)
     ASSERT_EQ(a.w->List1->count(), 2);
     a.w->List1->setCurrentRow(0);
     EXPECT_EQ(dirs::imgpath, other + QStringLiteral("/p1.jpg"));
-    EXPECT_TRUE(near(a.w->Image1->pixmap().toImage().pixelColor(20, 15), blue));
+    EXPECT_TRUE(near(a.preview().pixelColor(20, 15), blue));
     a.w->List1->setCurrentRow(1);
-    EXPECT_TRUE(a.w->Image1->pixmap().isNull());
+    EXPECT_TRUE(a.preview().isNull());
+}
+
+TEST(PreviewInBackground, EnterShowsTheNextPhotoDecodedWhileTheCaptionWasTyped)
+{
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")});
+    const QList<QColor> colours = {red, blue, red};
+    for (int i = 0; i < 3; ++i)
+        writeJpeg(a.dir + QStringLiteral("/p%1.jpg").arg(i + 1), filled(40, 30, colours[i]));
+    a.w->List1->setFocus();
+    a.key(Qt::Key_Down);
+    a.key(Qt::Key_Return);
+    for (int i = 1; i < 3; ++i) {
+        // The next photo, decoded meanwhile, does not show before its turn.
+        ASSERT_TRUE(near(a.preview().pixelColor(20, 15), colours[i - 1])) << i;
+        a.type(QStringLiteral("caption"));
+        a.key(Qt::Key_Return);
+        a.key(Qt::Key_Return);
+        // Without waiting: the picture is there when Enter returns.
+        EXPECT_EQ(dirs::imgpath, a.dir + QStringLiteral("/p%1.jpg").arg(i + 1));
+        const QImage shown = a.w->Image1->pixmap().toImage();
+        ASSERT_FALSE(shown.isNull()) << i;
+        EXPECT_TRUE(near(shown.pixelColor(20, 15), colours[i])) << i;
+    }
+}
+
+TEST(PreviewInBackground, APhotoWrittenOverShowsItsNewPicture)
+{
+    // A new picture of another size; one of the same size saved later.
+    for (const auto &[size, laterBy] : {std::pair{QSize(60, 40), 0}, {QSize(40, 30), 2}}) {
+        AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+        const QString p1 = a.dir + QStringLiteral("/p1.jpg");
+        writeJpeg(p1, filled(40, 30, red));
+        a.w->List1->setCurrentRow(0);
+        ASSERT_TRUE(near(a.preview().pixelColor(20, 15), red));
+        a.w->List1->setCurrentRow(1);
+        const QDateTime saved = QFileInfo(p1).lastModified();
+        writeJpeg(p1, filled(size.width(), size.height(), blue));
+        if (laterBy) {
+            QFile f(p1);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.setFileTime(saved.addSecs(laterBy), QFileDevice::FileModificationTime));
+        }
+        a.w->List1->setCurrentRow(0);
+        const QImage shown = a.preview();
+        EXPECT_EQ(shown.size(), size);
+        EXPECT_TRUE(near(shown.pixelColor(20, 15), blue)) << laterBy;
+    }
+}
+
+TEST(PreviewInBackground, OnlyTheEntrySelectedLastShows)
+{
+    AlbumWindow a({QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg"),
+                   QStringLiteral("p4.jpg")});
+    for (const int i : {1, 3, 4})
+        writeJpeg(a.dir + QStringLiteral("/p%1.jpg").arg(i), filled(40, 30, red));
+    QFile text(a.dir + QStringLiteral("/p2.jpg"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("no picture");
+    text.close();
+    // p1.jpg is still on its way when p2.jpg, no picture, is selected: it never shows.
+    a.w->List1->setCurrentRow(0);
+    a.w->List1->setCurrentRow(1);
+    EXPECT_TRUE(a.preview().isNull());
+    // Nor does a picture asked for before the folder changed and the list emptied.
+    a.w->List1->setCurrentRow(3);
+    a.w->Dir1->changeTo(a.box.folder(QStringLiteral("other")));
+    EXPECT_EQ(a.w->List1->count(), 0);
+    EXPECT_TRUE(a.preview().isNull());
 }
 
 TEST(PreviewSize, CoversTheBoxWithTheAspectKeptAndNeverEnlarges)
