@@ -62,7 +62,8 @@ std::optional<Names> regularFiles(const QString &folder)
 QStringList missing(const QStringList &entries, const QString &folder)
 {
     QStringList out;
-    Names named;
+    // Views into entries, which outlive this call: no copy per photo named.
+    std::unordered_set<QStringView, Hash> named;
     const std::optional<Names> here = regularFiles(folder);
     for (const QString &entry : entries) {
         const QStringView name = photoentry::fileNameView(entry);
@@ -71,7 +72,7 @@ QStringList missing(const QStringList &entries, const QString &folder)
         // A name that reaches into a sub-folder is looked up where it leads.
         const bool found = here && !name.contains(u'/') ? here->find(name) != here->end()
                                                          : isRegularFile(fsname::join(folder, name.toString()));
-        if (!found && named.insert(name.toString()).second)
+        if (!found && named.insert(name).second)
             out.append(name.toString());
     }
     return out;
