@@ -1,7 +1,6 @@
 #include "testkit.h"
 
 #include "app/dirs.h"
-#include "app/longwork.h"
 #include "app/main1.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
@@ -20,9 +19,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-
-#include <utility>
 
 namespace {
 
@@ -271,22 +267,10 @@ TEST(WorkFolderCopy, ProgressWindowHoldsInputAndCancelLeavesWholeCopies)
     }
     auto w = testkit::window();
     w->List1->addItems(names);
-    const int delay = std::exchange(longwork::showAfterMs, 0);
-    QString shown;
-    QTimer cancelling;
-    QObject::connect(&cancelling, &QTimer::timeout, [&] {
-        auto *progress = w->findChild<QDialog *>("longwork");
-        if (!progress || !progress->isVisible() || !shown.isEmpty())
-            return;
-        shown = progress->findChild<QLabel *>()->text();
-        QTest::keyClick(w->Text1, Qt::Key_X);
-        QTest::mouseClick(progress->findChild<QPushButton *>("longworkCancel"), Qt::LeftButton);
-    });
-    cancelling.start(1);
+    testkit::CancelLongWork cancel(w.get(), [&] { QTest::keyClick(w->Text1, Qt::Key_X); });
     w->Command5->click();
-    longwork::showAfterMs = delay;
 
-    EXPECT_EQ(shown, "写真を tmp にｺﾋﾟｰしています…");
+    EXPECT_EQ(cancel.label, "写真を tmp にｺﾋﾟｰしています…");
     EXPECT_EQ(w->Text1->toPlainText(), "");
     EXPECT_EQ(w->findChild<QDialog *>("longwork"), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -279,6 +279,24 @@ TEST_F(Generation, SplitIntoPagesOfTwenty)
     EXPECT_EQ(pagekit::lines(whole).count(QStringLiteral("<tr>")), 23);
 }
 
+// Many pages are written beside the window; キャンセル stops between pages
+// and one message counts what was written and what was not.
+TEST_F(Generation, CancelStopsBetweenPagesWithOneMessage)
+{
+    album(names(1, 20000), false);
+    QTest::mouseClick(w->Check4, Qt::LeftButton);
+    testkit::CancelLongWork cancel(w.get());
+    generate();
+    EXPECT_EQ(cancel.label, QStringLiteral("ページを作成しています…"));
+    const QStringList written = pages();
+    ASSERT_LT(written.size(), 1000);
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden), written);
+    // No missing-photo notice comes before it.
+    EXPECT_EQ(modals.texts(), QStringList(QStringLiteral("html 作成を中止しました。\n%1 ページを作成し、残りの %2 ページは作成していません。")
+                                               .arg(written.size())
+                                               .arg(1000 - written.size())));
+}
+
 TEST_F(Generation, DefaultsForABlankTitleAndAnEmptyWidthAreWrittenBack)
 {
     album(names(1, 2));

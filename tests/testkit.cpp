@@ -1,5 +1,6 @@
 #include "testkit.h"
 
+#include "app/longwork.h"
 #include "app/main1.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +8,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -22,6 +25,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <QPointer>
 
 namespace testkit {
@@ -263,6 +267,26 @@ QByteArray bytes(const QString &path)
 std::unique_ptr<main1> window()
 {
     return std::make_unique<main1>();
+}
+
+CancelLongWork::CancelLongWork(QWidget *window, std::function<void()> whileShown)
+    : delay_(std::exchange(longwork::showAfterMs, 0))
+{
+    QObject::connect(&timer_, &QTimer::timeout, [this, window, whileShown] {
+        auto *progress = window->findChild<QDialog *>(QStringLiteral("longwork"));
+        if (!progress || !progress->isVisible() || !label.isEmpty())
+            return;
+        label = progress->findChild<QLabel *>()->text();
+        if (whileShown)
+            whileShown();
+        QTest::mouseClick(progress->findChild<QAbstractButton *>(QStringLiteral("longworkCancel")), Qt::LeftButton);
+    });
+    timer_.start(1);
+}
+
+CancelLongWork::~CancelLongWork()
+{
+    longwork::showAfterMs = delay_;
 }
 
 } // namespace testkit

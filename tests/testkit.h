@@ -94,6 +94,21 @@ private:
     std::deque<QString> choices_;
 };
 
+// While alive, long work shows its progress window at once, and its
+// キャンセル is pressed as soon as it shows, after whileShown has run; label
+// is what the window said.
+class CancelLongWork
+{
+public:
+    explicit CancelLongWork(QWidget *window, std::function<void()> whileShown = {});
+    ~CancelLongWork();
+    QString label;
+
+private:
+    QTimer timer_;
+    int delay_;
+};
+
 // Accepts a file dialog with the given full path.
 std::function<void(QFileDialog *)> pick(const QString &path);
 
