@@ -1,6 +1,5 @@
 // Registering photos from the file pane into the photo list.
 #include "album/photoentry.h"
-#include "app/dirs.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
 #include "app/panes.h"

@@ -18,12 +18,6 @@ bool sameFolder(const QString &a, const QString &b)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool isRegularFile(const QString &path)
-{
-    struct stat st;
-    return ::stat(fsname::encode(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 } // namespace
 
 QStringList localFiles(const QByteArray &uriList)
@@ -59,7 +53,7 @@ Dropped inFolder(const QStringList &paths, const QString &folder)
         const QString name = path.mid(slash + 1);
         if (name.isEmpty() || !sameFolder(slash == 0 ? QStringLiteral("/") : path.left(slash), folder))
             return Dropped{{}, true};
-        if (!name.startsWith(u'.') && isRegularFile(path))
+        if (!name.startsWith(u'.') && fsname::isRegularFile(path))
             d.names.append(name);
     }
     fsname::sortNatural(d.names);

@@ -2,8 +2,8 @@
 
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
+#include "textio/excerpt.h"
 
-#include <QSet>
 
 #include <unordered_set>
 
@@ -17,12 +17,6 @@ namespace {
 
 // A message names this many photos; the rest are counted.
 constexpr int namesShown = 10;
-
-bool isRegularFile(const QString &path)
-{
-    struct stat st;
-    return ::stat(fsname::encode(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // Names looked up by view: a photo's name is never copied out of its entry.
 struct Hash
@@ -70,8 +64,9 @@ QStringList missing(const QStringList &entries, const QString &folder)
         if (photoentry::isBlank(name))
             continue;
         // A name that reaches into a sub-folder is looked up where it leads.
-        const bool found = here && !name.contains(u'/') ? here->find(name) != here->end()
-                                                         : isRegularFile(fsname::join(folder, name.toString()));
+        const bool found = here && !name.contains(u'/')
+                               ? here->find(name) != here->end()
+                               : fsname::isRegularFile(fsname::join(folder, name.toString()));
         if (!found && named.insert(name).second)
             out.append(name.toString());
     }
@@ -82,12 +77,8 @@ QString message(const QStringList &missing)
 {
     if (missing.isEmpty())
         return QString();
-    QString text = QStringLiteral("写真リストの次の写真が、フォルダにありません。");
-    for (qsizetype i = 0; i < missing.size() && i < namesShown; ++i)
-        text += u'\n' + missing[i];
-    if (missing.size() > namesShown)
-        text += QStringLiteral("\nほか %1 枚").arg(missing.size() - namesShown);
-    return text;
+    return QStringLiteral("写真リストの次の写真が、フォルダにありません。\n")
+           + excerpt::firstFew(missing, namesShown, u'\n', QStringLiteral("ほか %1 枚"));
 }
 
 } // namespace photocheck

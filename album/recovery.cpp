@@ -23,6 +23,8 @@ QString path()
     return state + QStringLiteral("/kamerio/recovery.txt");
 }
 
+namespace {
+
 bool hasCaptions(const QStringList &entries)
 {
     for (const QString &entry : entries)
@@ -30,8 +32,6 @@ bool hasCaptions(const QStringList &entries)
             return true;
     return false;
 }
-
-namespace {
 
 // How much a state holds that could not be typed again in a moment: an
 // album never gives way to one that holds less.
@@ -45,10 +45,7 @@ Worth worthOf(const QStringList &entries)
 // What the copy on disk holds, read once, on the writer's thread.
 Worth worthOnDisk()
 {
-    const std::optional<QByteArray> bytes = textfile::load(path(), projectfile::maxBytes + 1);
-    if (!bytes)
-        return Worth::Nothing;
-    const projectfile::Loaded f = projectfile::parse(*bytes);
+    const projectfile::Loaded f = projectfile::load(path());
     return f.magicMatched ? worthOf(f.entries) : Worth::Nothing;
 }
 

@@ -18,9 +18,6 @@ namespace recovery {
 // The file of the safety copy.
 QString path();
 
-// True when some entry carries a caption that is more than spaces.
-bool hasCaptions(const QStringList &entries);
-
 // What is kept: the album and the folder its photos are in.
 struct State
 {

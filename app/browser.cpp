@@ -6,7 +6,6 @@
 #include "app/messagebox.h"
 #include "app/opener.h"
 #include "app/panes.h"
-#include "fileops/dirslogic.h"
 #include "fileops/fsname.h"
 #include "fileops/safefile.h"
 
@@ -48,7 +47,7 @@ QStorageInfo volumeOf(QString path)
 {
     QStorageInfo volume(path);
     while (!volume.isValid() && path.size() > 1) {
-        path = dirslogic::parentdir(path);
+        path = dirs::parentdir(path);
         volume.setPath(path);
     }
     return volume;
@@ -240,8 +239,7 @@ void main1::Command13_Click()
     const opener::Failed failed = [self] {
         messagebox::show(self, QStringLiteral("ファイルマネージャを起動できませんでした。"));
     };
-    if (!opener::open(QUrl::fromLocalFile(Dir1->path()), failed))
-        failed();
+    opener::open(QUrl::fromLocalFile(Dir1->path()), failed);
 }
 
 void main1::kousin_Click()

@@ -18,14 +18,10 @@ namespace dirs {
 QString motodir;
 QString imgpath;
 
-namespace {
-
-QSettings store()
+QSettings settings()
 {
     return QSettings(QStringLiteral("kamerio"), QStringLiteral("kamerio"));
 }
-
-} // namespace
 
 QString firstdirio(int mode, const QString &app)
 {
@@ -39,7 +35,7 @@ QString firstdirio(int mode, const QString &app)
 
 int banio(int mode, int value)
 {
-    QSettings s = store();
+    QSettings s = settings();
     s.beginGroup(QStringLiteral("startup"));
     if (mode == 1)
         return dirslogic::storedNumber(s.value(QStringLiteral("ban"), QString()).toString());

@@ -2,6 +2,7 @@
 // browser's Desktop, clipboard and parent-path helpers.
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
 class main1;
@@ -12,6 +13,9 @@ namespace dirs {
 extern QString motodir;
 // Full path of the photo shown in the preview.
 extern QString imgpath;
+
+// The program's settings store.
+QSettings settings();
 
 // mode 1 reads "firstdir"; any other mode stores the current directory.
 QString firstdirio(int mode, const QString &app);

@@ -26,7 +26,7 @@ int main(int argc, char *argv[])
     // works where there is none.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << fsname::decode(QByteArrayView(argv[i]));
     const cli::Request request = cli::parse(arguments);
     if (const auto *reply = std::get_if<cli::Reply>(&request))
         return print(*reply);

@@ -50,7 +50,11 @@ void set(Function f)
 
 bool open(const QUrl &url, const Failed &failed)
 {
-    return current()(url, failed);
+    if (current()(url, failed))
+        return true;
+    if (failed)
+        failed();
+    return false;
 }
 
 } // namespace opener

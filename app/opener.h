@@ -19,7 +19,8 @@ using Function = std::function<bool(const QUrl &url, const Failed &failed)>;
 // Replaces the opener; nullptr puts the program's own back.
 void set(Function f);
 
-// Hands url to the desktop (xdg-open); false when nothing could be started.
+// Hands url to the desktop (xdg-open). failed is called when nothing could
+// be started (and false returned) as when the program gave up later.
 bool open(const QUrl &url, const Failed &failed);
 
 } // namespace opener

@@ -1,5 +1,6 @@
 #include "app/panes.h"
 
+#include "album/album.h"
 #include "fileops/fsname.h"
 
 #include <QAbstractButton>
@@ -74,7 +75,7 @@ int checkValue(const QCheckBox *box)
 
 bool setCheckValue(QCheckBox *box, int value)
 {
-    if (value < 0 || value > 2)
+    if (value < 0 || value > album::maxCheckValue)
         return false;
     // Only a stored value can make a box grey; the user's clicks toggle it.
     box->setTristate(value == 2);

@@ -3,7 +3,6 @@
 #include "album/photocheck.h"
 #include "html/engine.h"
 #include "project/projectfile.h"
-#include "textio/textfile.h"
 
 namespace cli {
 
@@ -11,8 +10,7 @@ Reply make(const MakeArgs &args)
 {
     Reply reply;
     const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
-    const std::optional<QByteArray> bytes = textfile::load(args.project, projectfile::maxBytes + 1);
-    const projectfile::Loaded loaded = projectfile::parse(bytes ? QByteArrayView(*bytes) : QByteArrayView());
+    const projectfile::Loaded loaded = projectfile::load(args.project);
     if (!loaded.magicMatched) {
         say(projectfile::notProject);
         reply.status = usageStatus;

@@ -1,6 +1,5 @@
 // The folder tools of main1: serial renaming, lower-casing and the copy of
 // the listed photos into the work folder.
-#include "app/dirs.h"
 #include "app/longwork.h"
 #include "app/main1.h"
 #include "app/messagebox.h"

@@ -75,6 +75,12 @@ QByteArray encode(const QString &name)
     return out;
 }
 
+bool isRegularFile(const QString &path)
+{
+    struct stat st;
+    return ::stat(encode(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool isPlain(const QString &name)
 {
     // A stray byte is a surrogate without its other half.

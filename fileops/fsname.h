@@ -16,6 +16,9 @@ QByteArray encode(const QString &name);
 // True when the name came from valid UTF-8, so Qt's own file classes reach it.
 bool isPlain(const QString &name);
 
+// True when path leads to a regular file (through symbolic links).
+bool isRegularFile(const QString &path);
+
 // Regular files of a folder (names starting with "." are hidden), in the
 // order the file pane shows them: natural, case-insensitive.
 QStringList listFiles(const QString &dir);

@@ -3,6 +3,7 @@
 #include "fileops/fsname.h"
 #include "textio/codepoints.h"
 #include "textio/diskfile.h"
+#include "textio/excerpt.h"
 #include "textio/spaces.h"
 
 #include <QHash>
@@ -178,14 +179,17 @@ Outcome run(const QString &dir, const Plan &plan, const Progress &progress, cons
     return out;
 }
 
-QStringList linkedNames(const QString &dir, const QStringList &names)
+namespace {
+
+// linkedNames, given the folder's entries as listed.
+QStringList linkedAmong(const QString &dir, const QSet<QString> &entries, const QStringList &names)
 {
     const int fd = ::open(fsname::encode(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return {};
     // Where each link of the folder leads in the end, as device and inode.
     QSet<std::pair<dev_t, ino_t>> targets;
-    for (const QString &entry : safefile::entries(dir)) {
+    for (const QString &entry : entries) {
         const QByteArray raw = fsname::encode(entry);
         struct stat st;
         if (fstatat(fd, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)
@@ -203,6 +207,13 @@ QStringList linkedNames(const QString &dir, const QStringList &names)
     return out;
 }
 
+} // namespace
+
+QStringList linkedNames(const QString &dir, const QStringList &names)
+{
+    return linkedAmong(dir, safefile::entries(dir), names);
+}
+
 Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const Progress &progress,
     const std::atomic_bool *cancel)
 {
@@ -210,13 +221,14 @@ Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const Pro
     for (const Move &m : wanted)
         if (m.from != m.to)
             sources.append(m.from);
-    const QStringList linked = linkedNames(dir, sources);
+    const QSet<QString> taken = safefile::entries(dir);
+    const QStringList linked = linkedAmong(dir, taken, sources);
     const QSet<QString> left(linked.begin(), linked.end());
     std::vector<Move> movers;
     for (const Move &m : wanted)
         if (!left.contains(m.from))
             movers.push_back(m);
-    Outcome out = run(dir, plan(movers, safefile::entries(dir)), progress, cancel);
+    Outcome out = run(dir, plan(movers, taken), progress, cancel);
     out.linked = linked;
     QHash<QString, int> position;
     for (int i = 0; i < int(wanted.size()); ++i)
@@ -244,11 +256,7 @@ QString report(const QString &headline, const Outcome &outcome, const QString &w
              {QStringLiteral("次のﾌｧｲﾙはシンボリックリンクか、そのリンク先のため、元の名前のままです。"), outcome.linked}}) {
         if (names.isEmpty())
             continue;
-        constexpr qsizetype named = 20;
-        QString text = title + u'\n' + names.first(qMin(names.size(), named)).join(u'\n');
-        if (names.size() > named)
-            text += QStringLiteral("\nほか%1個").arg(names.size() - named);
-        parts.append(text);
+        parts.append(title + u'\n' + excerpt::firstFew(names, 20, u'\n', QStringLiteral("ほか%1個")));
     }
     return parts.join(QStringLiteral("\n\n"));
 }

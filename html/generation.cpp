@@ -7,7 +7,6 @@
 #include "html/engine.h"
 #include "html/page.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>

@@ -5,6 +5,7 @@
 #include "html/about.h"
 #include "textio/codepoints.h"
 #include "textio/cp932.h"
+#include "textio/excerpt.h"
 #include "textio/spaces.h"
 #include "textio/textfile.h"
 #include "web/webcopy.h"
@@ -287,12 +288,9 @@ QString save(const QString &folder, const QString &name, const QByteArray &bytes
 
 QString failureReport(const QStringList &failedPages, const QString &firstReason)
 {
-    QString text = QStringLiteral("次のページは書き込めませんでした（前からあるファイルはそのままです）。");
-    for (qsizetype i = 0; i < failedPages.size() && i < namedFailures; ++i)
-        text += u'\n' + failedPages[i];
-    if (failedPages.size() > namedFailures)
-        text += QStringLiteral("\nほか %1 ページ").arg(failedPages.size() - namedFailures);
-    return text + QStringLiteral("\n\n") + firstReason;
+    return QStringLiteral("次のページは書き込めませんでした（前からあるファイルはそのままです）。\n")
+           + excerpt::firstFew(failedPages, namedFailures, u'\n', QStringLiteral("ほか %1 ページ"))
+           + QStringLiteral("\n\n") + firstReason;
 }
 
 } // namespace page

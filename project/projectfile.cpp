@@ -194,6 +194,12 @@ Loaded parse(QByteArrayView bytes)
     return out;
 }
 
+Loaded load(const QString &path)
+{
+    const std::optional<QByteArray> bytes = textfile::load(path, maxBytes + 1);
+    return parse(bytes ? QByteArrayView(*bytes) : QByteArrayView());
+}
+
 QString proposedName(const QString &pageName)
 {
     const qsizetype dot = pageName.indexOf(u'.');

@@ -77,6 +77,10 @@ void apply(const Loaded &loaded, album::Album &album);
 // a line may end at LF as well as at CR LF or CR.
 Loaded parse(QByteArrayView bytes);
 
+// The project file at path, read and parsed; a file that cannot be read
+// reads as no project.
+Loaded load(const QString &path);
+
 // The name the save dialog proposes for a page file name: up to and
 // including its first "." followed by "txt", or the name unchanged.
 QString proposedName(const QString &pageName);

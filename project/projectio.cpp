@@ -8,6 +8,7 @@
 #include "project/projectfile.h"
 #include "textio/codepoints.h"
 #include "textio/cp932.h"
+#include "textio/excerpt.h"
 #include "textio/textfile.h"
 
 #include <QAction>
@@ -60,15 +61,6 @@ QString chooseFile(main1 &w, QFileDialog::AcceptMode mode, const QString &folder
     return d.selectedFiles().value(0);
 }
 
-// The first few items joined by separator, and how many more there are.
-QString firstFew(const QStringList &items, int most, QChar separator, const QString &more)
-{
-    QString text = items.first(qMin(items.size(), qsizetype(most))).join(separator);
-    if (items.size() > most)
-        text += separator + more.arg(items.size() - most);
-    return text;
-}
-
 // Each character once, with its code, so that one the font cannot draw can
 // still be found.
 QString described(const QString &chars)
@@ -78,7 +70,7 @@ QString described(const QString &chars)
         out.append(QStringLiteral("「%1」(U+%2)")
                        .arg(chars.mid(c.at, c.size),
                             QString::number(quint32(c.value), 16).toUpper().rightJustified(4, u'0')));
-    return firstFew(out, 20, u' ', QStringLiteral("ほか%1文字"));
+    return excerpt::firstFew(out, 20, u' ', QStringLiteral("ほか%1文字"));
 }
 
 // What a save would lose, as a question; empty when it loses nothing.
@@ -90,7 +82,7 @@ QString losses(const QString &missing, const QStringList &lostPhotos)
     if (!lostPhotos.isEmpty())
         parts.append(QStringLiteral("次の写真はファイル名をそのまま書き込めないため、読み込んだ後に見つかりません。"
                                     "名前を変えてから保存すれば見つかります。\n")
-                     + firstFew(lostPhotos, 10, u'\n', QStringLiteral("ほか%1枚")));
+                     + excerpt::firstFew(lostPhotos, 10, u'\n', QStringLiteral("ほか%1枚")));
     return parts.isEmpty() ? QString() : parts.join(u'\n') + QStringLiteral("\n保存しますか？");
 }
 
@@ -148,8 +140,7 @@ void main1::fload_Click()
 
 bool main1::loadProject(const QString &path)
 {
-    const std::optional<QByteArray> bytes = textfile::load(path, projectfile::maxBytes + 1);
-    const projectfile::Loaded f = projectfile::parse(bytes ? QByteArrayView(*bytes) : QByteArrayView());
+    const projectfile::Loaded f = projectfile::load(path);
     // The album on screen is kept until the file has proved to be one.
     if (!f.magicMatched) {
         messagebox::show(this, projectfile::notProject);

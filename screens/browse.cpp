@@ -24,10 +24,7 @@ bool open(QWidget *parent, const QUrl &url)
     const opener::Failed failed = [owner, where] {
         messagebox::show(owner, QStringLiteral("ブラウザを起動できませんでした。\n") + where);
     };
-    if (opener::open(url, failed))
-        return true;
-    failed();
-    return false;
+    return opener::open(url, failed);
 }
 
 } // namespace browse

@@ -1,6 +1,5 @@
 #include "screens/frmabt.h"
 
-#include "app/dirs.h"
 #include "app/messagebox.h"
 #include "html/about.h"
 #include "screens/appicon.h"

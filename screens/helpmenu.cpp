@@ -1,4 +1,3 @@
-#include "app/dirs.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
 #include "screens/frmabt.h"

@@ -1,6 +1,7 @@
 // Writing a file so that a failure never leaves a part of one in its place,
-// and telling the user why a file operation failed. Every writer of the
-// program goes through here: pages, project files, copies and renames.
+// and telling the user why a file operation failed. Pages, project files,
+// the safety copy and the copies into tmp are written through here, and
+// every failed file operation is told in the same words.
 #pragma once
 
 #include <QByteArray>

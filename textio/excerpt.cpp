@@ -1,21 +1,27 @@
 #include "textio/excerpt.h"
 
+#include "textio/codepoints.h"
+
 namespace excerpt {
 
 QString first(const QString &text, int length)
 {
-    qsizetype end = 0;
     int characters = 0;
-    while (end < text.size() && characters < length) {
-        const char16_t u = text[end].unicode();
-        if (u == u'\n' || u == u'\r' || u == 0x2028 || u == 0x2029)
-            break;
-        const bool pair = QChar::isHighSurrogate(u) && end + 1 < text.size()
-                          && QChar::isLowSurrogate(text[end + 1].unicode());
-        end += pair ? 2 : 1;
+    for (const codepoints::CodePoint c : codepoints::walk(text)) {
+        const char32_t v = c.value;
+        if (characters == length || v == u'\n' || v == u'\r' || v == 0x2028 || v == 0x2029)
+            return text.left(c.at) + u'…';
         ++characters;
     }
-    return end == text.size() ? text : text.left(end) + u'…';
+    return text;
+}
+
+QString firstFew(const QStringList &items, int most, QChar separator, const QString &more)
+{
+    QString text = items.first(qMin(items.size(), qsizetype(most))).join(separator);
+    if (items.size() > most)
+        text += separator + more.arg(items.size() - most);
+    return text;
 }
 
 } // namespace excerpt

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace excerpt {
 
@@ -12,5 +13,9 @@ inline constexpr int defaultLength = 100;
 // whatever is left out, later lines included. A character is never cut in
 // half.
 QString first(const QString &text, int length = defaultLength);
+
+// The first most items joined by separator, then more (with %1 for how many
+// are left out) when there are more.
+QString firstFew(const QStringList &items, int most, QChar separator, const QString &more);
 
 } // namespace excerpt

@@ -1,5 +1,7 @@
 #include "web/ledger.h"
 
+#include "textio/diskfile.h"
+
 #include <QCryptographicHash>
 #include <QList>
 
@@ -24,16 +26,10 @@ const QByteArray temporaryStart = QByteArray(reservedPrefix) + "-new-";
 
 bool writeAll(int fd, const QByteArray &bytes, int *error)
 {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR) {
-            *error = errno;
-            return false;
-        }
-        if (n > 0)
-            done += n;
-    }
-    return true;
+    const int e = diskfile::writeAll(fd, bytes.constData(), size_t(bytes.size()));
+    if (e != 0)
+        *error = e;
+    return e == 0;
 }
 
 QByteArray line(const QByteArray &name, const Record &r)

@@ -1,6 +1,7 @@
 // The 設定 menu: pages that show web-size copies of the photos, and the
 // copies' longer side. Both are stored the moment they change, so that
 // neither 終了 nor a crash forgets a choice.
+#include "app/dirs.h"
 #include "app/main1.h"
 #include "html/engine.h"
 
@@ -14,16 +15,11 @@ namespace {
 const QString photosKey = QStringLiteral("web/photos");
 const QString edgeKey = QStringLiteral("web/edge");
 
-QSettings store()
-{
-    return QSettings(QStringLiteral("kamerio"), QStringLiteral("kamerio"));
-}
-
 } // namespace
 
 void main1::connectSettings()
 {
-    const QSettings s = store();
+    const QSettings s = dirs::settings();
     webphoto->setChecked(s.value(photosKey).toInt() == 1);
     // An edge edited by hand into something not offered leaves the default.
     const int edge = s.value(edgeKey).toInt();
@@ -36,12 +32,12 @@ void main1::connectSettings()
 
 void main1::webphoto_Click()
 {
-    store().setValue(photosKey, webphoto->isChecked() ? 1 : 0);
+    dirs::settings().setValue(photosKey, webphoto->isChecked() ? 1 : 0);
 }
 
 void main1::websize_Click(QAction *chosen)
 {
-    store().setValue(edgeKey, chosen->data().toInt());
+    dirs::settings().setValue(edgeKey, chosen->data().toInt());
 }
 
 engine::Options main1::generationOptions() const
