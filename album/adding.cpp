@@ -61,7 +61,6 @@ void main1::allselec()
 void main1::Command2_MouseUp(Qt::KeyboardModifiers modifiers)
 {
     replaceList(*this, shiftAlone(modifiers));
-    Label11_Click();
 }
 
 void main1::Command3_MouseUp(Qt::KeyboardModifiers modifiers)

@@ -74,10 +74,8 @@ void clipchdir(main1 &w)
     if (ok)
         ok = w.Dir1->changeTo(target);
     w.Label1->setText(shown);
-    if (ok) {
-        w.Dir1->refresh();
+    if (ok)
         ok = fsname::setCurrentDir(w.Dir1->path());
-    }
     if (!ok) {
         w.Label1->setText(old);
         messagebox::show(&w, excerpt::first(text) + QStringLiteral(" のﾃﾞｨﾚｸﾄﾘはありません"));
