@@ -6,12 +6,14 @@
 #include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -53,7 +55,17 @@ inline int px(int twips)
 template <class W, class... Args>
 W *placed(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args)
 {
-    W *w = new W(std::forward<Args>(args)..., parent);
+    W *w = nullptr;
+    if constexpr (std::is_base_of_v<QLineEdit, W>) {
+        // A line edit lays out the text it is made with before it has taken
+        // its parent's font, in the application's font: given afterwards, the
+        // text is shaped once, in the font it is shown in, and start-up loads
+        // no font the window never shows.
+        w = new W(parent);
+        (w->setText(std::forward<Args>(args)), ...);
+    } else {
+        w = new W(std::forward<Args>(args)..., parent);
+    }
     w->setObjectName(QLatin1String(name));
     w->setGeometry(px(left), px(top), px(width), px(height));
     return w;

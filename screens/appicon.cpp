@@ -1,6 +1,8 @@
 #include "screens/appicon.h"
 
 #include <QCoreApplication>
+#include <QImageReader>
+#include <QPixmap>
 
 // The icon lives in a static library, whose resources are only linked in
 // when something registers them; the registration must name the resource
@@ -21,8 +23,13 @@ QIcon icon()
     if (!shared) {
         registerResources();
         shared = new QIcon;
-        for (int size : {32, 48, 256})
-            shared->addFile(QStringLiteral(":/kamerio/kamerio-%1.png").arg(size), QSize(size, size));
+        for (int size : {32, 48, 256}) {
+            // Read as the PNG it is: a reader left to guess the format first
+            // loads every image plug-in installed to ask it.
+            QImageReader reader(QStringLiteral(":/kamerio/kamerio-%1.png").arg(size), "png");
+            reader.setAutoDetectImageFormat(false);
+            shared->addPixmap(QPixmap::fromImage(reader.read()));
+        }
         // Gone with the application, before the machinery its pixmaps need.
         qAddPostRoutine([] {
             delete shared;

@@ -6,6 +6,7 @@
 #include "app/panes.h"
 #include "fileops/fsname.h"
 #include "html/about.h"
+#include "screens/appicon.h"
 #include "screens/browselogic.h"
 #include "screens/frmabt.h"
 #include "screens/help1.h"
@@ -14,6 +15,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -362,4 +365,18 @@ TEST(DesktopProgram, WindowsCarryTheProgramIcon)
     EXPECT_FALSE(w->windowIcon().pixmap(32, 32).isNull());
     w->syoukotu->trigger();
     EXPECT_FALSE(w->findChild<helper1 *>()->windowIcon().pixmap(32, 32).isNull());
+}
+
+// Every image plug-in installed is loaded when a reader is left to guess a
+// format; the icon is read before the window shows, where that cost is felt.
+TEST(DesktopProgram, ProgramIconIsReadWithoutTheImagePlugins)
+{
+    const auto pluginsMapped = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
+    };
+    ASSERT_FALSE(pluginsMapped());
+    const QIcon icon = appicon::icon();
+    EXPECT_FALSE(pluginsMapped());
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{32, 32}, {48, 48}, {256, 256}}));
 }
