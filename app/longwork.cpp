@@ -26,7 +26,7 @@ void Job::setLabel(const QString &label)
     label_ = label;
 }
 
-std::function<void(int, int)> Job::progress()
+fileops::Progress Job::progress()
 {
     return [this](int done, int total) { step(done, total); };
 }

@@ -3,10 +3,11 @@
 // window shows what is being done and how far it has come, with キャンセル.
 #pragma once
 
+#include "fileops/progress.h"
+
 #include <QString>
 
 #include <atomic>
-#include <functional>
 #include <mutex>
 
 class QWidget;
@@ -23,7 +24,7 @@ public:
     void step(int done, int total);
     void setLabel(const QString &label);
     // A progress callback of the (done, total) shape the workers take.
-    std::function<void(int, int)> progress();
+    fileops::Progress progress();
     bool cancelled() const { return cancel_.load(); }
     const std::atomic_bool *cancelFlag() const { return &cancel_; }
 

@@ -2,6 +2,7 @@
 
 #include "app/panes.h"
 #include "html/about.h"
+#include "web/edges.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -16,8 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-
-#include <tuple>
 
 namespace {
 
@@ -295,14 +294,18 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     websize = settei->addMenu(QStringLiteral("縮小写真の長辺"));
     websize->setObjectName(QStringLiteral("websize"));
     auto *edges = new QActionGroup(websize);
-    for (const auto &[edge, name, action] : {std::tuple{1024, "web1024", &web1024}, {1600, "web1600", &web1600},
-             {2048, "web2048", &web2048}, {2560, "web2560", &web2560}}) {
-        *action = item(websize, name, QStringLiteral("%1 ピクセル").arg(edge));
-        (*action)->setCheckable(true);
-        (*action)->setData(edge);
-        edges->addAction(*action);
+    QAction **const sizes[] = {&web1024, &web1600, &web2048, &web2560};
+    static_assert(std::size(sizes) == std::size(webcopy::edges));
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        const int edge = webcopy::edges[i];
+        QAction *size = item(
+            websize, QStringLiteral("web%1").arg(edge).toLatin1().constData(), QStringLiteral("%1 ピクセル").arg(edge));
+        size->setCheckable(true);
+        size->setData(edge);
+        size->setChecked(edge == webcopy::defaultEdge);
+        edges->addAction(size);
+        *sizes[i] = size;
     }
-    web1600->setChecked(true);
 
     listrclk = popup("listrclk", QStringLiteral("listrclk"));
     list1del = item(listrclk, "list1del", QStringLiteral("リストから削除"));

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "html/about.h"
+#include "web/edges.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,9 +11,12 @@
 namespace cli {
 namespace {
 
-const QStringList webEdges = {
-    QStringLiteral("1024"), QStringLiteral("1600"), QStringLiteral("2048"), QStringLiteral("2560")};
-const QString defaultWebEdge = QStringLiteral("1600");
+const QStringList webEdges = [] {
+    QStringList out;
+    for (int edge : webcopy::edges)
+        out.append(QString::number(edge));
+    return out;
+}();
 constexpr int widestWidth = 9999;
 
 Reply usageError(const QString &command, const QString &message)
@@ -111,7 +115,7 @@ std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
         if (flag) {
             made.split = true;
         } else if (name == u"--web") {
-            const QString edge = value.value_or(defaultWebEdge);
+            const QString edge = value.value_or(QString::number(webcopy::defaultEdge));
             if (!webEdges.contains(edge))
                 return makeError(QStringLiteral("--web の長辺「%1」は %2 のどれかにしてください。")
                                      .arg(edge, webEdges.join(QStringLiteral("、"))));

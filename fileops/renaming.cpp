@@ -123,7 +123,7 @@ int filesOf(const Group &g)
 
 } // namespace
 
-Outcome run(const QString &dir, const Plan &plan, const Progress &progress, const std::atomic_bool *cancel)
+Outcome run(const QString &dir, const Plan &plan, const fileops::Progress &progress, const std::atomic_bool *cancel)
 {
     Outcome out;
     out.kept = plan.kept;
@@ -214,7 +214,7 @@ QStringList linkedNames(const QString &dir, const QStringList &names)
     return linkedAmong(dir, safefile::entries(dir), names);
 }
 
-Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const Progress &progress,
+Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const fileops::Progress &progress,
     const std::atomic_bool *cancel)
 {
     QStringList sources;

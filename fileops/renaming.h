@@ -4,13 +4,13 @@
 // go round through a temporary name.
 #pragma once
 
+#include "fileops/progress.h"
 #include "fileops/safefile.h"
 
 #include <QSet>
 #include <QString>
 
 #include <atomic>
-#include <functional>
 #include <vector>
 
 namespace renaming {
@@ -78,9 +78,6 @@ struct Outcome
     int untried = 0;
 };
 
-// Follows a run: files dealt with so far, and how many it has to deal with.
-using Progress = std::function<void(int done, int total)>;
-
 // Of the names, those that are symbolic links or that a symbolic link of
 // the folder leads to, in the order given. Renaming a link would break any
 // link that leads to it, and renaming the file a link leads to would leave
@@ -91,12 +88,12 @@ QStringList linkedNames(const QString &dir, const QStringList &names);
 // name; the files still waiting for that name keep theirs; the rest goes on.
 // cancel is read before each group, so a ring once begun is always finished
 // or put back.
-Outcome run(const QString &dir, const Plan &plan, const Progress &progress = {},
+Outcome run(const QString &dir, const Plan &plan, const fileops::Progress &progress = {},
     const std::atomic_bool *cancel = nullptr);
 
 // Plans and runs the wanted renames in a folder, leaving linked names
 // alone; the files that kept their names are given in the order of wanted.
-Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const Progress &progress = {},
+Outcome renameAll(const QString &dir, const std::vector<Move> &wanted, const fileops::Progress &progress = {},
     const std::atomic_bool *cancel = nullptr);
 
 // What the user is told after a run; empty when every file got its name.

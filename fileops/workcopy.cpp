@@ -10,8 +10,8 @@
 
 namespace workcopy {
 
-Result copyListed(const QString &dir, const QStringList &entries, const std::function<void(int, int)> &progress,
-    const std::atomic_bool *cancel)
+Result copyListed(
+    const QString &dir, const QStringList &entries, const fileops::Progress &progress, const std::atomic_bool *cancel)
 {
     Result r;
     const QString target = fsname::join(dir, folderName);
@@ -30,8 +30,8 @@ Result copyListed(const QString &dir, const QStringList &entries, const std::fun
             break;
         }
         const QString name = photoentry::fileName(entries[i]);
-        const bool bare = !name.isEmpty() && !name.contains(u'/') && name != QLatin1String(".")
-                          && name != QLatin1String("..");
+        const bool bare =
+            !name.isEmpty() && !name.contains(u'/') && name != QLatin1String(".") && name != QLatin1String("..");
         int error = EINVAL;
         if (bare && safefile::copyReplacing(fsname::join(dir, name), fsname::join(target, name), &error))
             ++r.copied;
@@ -51,10 +51,11 @@ QString report(const Result &result)
     const QString failed = safefile::report(QStringLiteral("次のﾌｧｲﾙはｺﾋﾟｰできませんでした。"), result.failed);
     if (result.untried == 0)
         return failed;
-    const QString cancelled = QStringLiteral("ｺﾋﾟｰを中止しました。\n%1 個のﾌｧｲﾙを %2 にｺﾋﾟｰし、残りの %3 個はｺﾋﾟｰしていません。")
-                                  .arg(result.copied)
-                                  .arg(folderName)
-                                  .arg(result.untried);
+    const QString cancelled =
+        QStringLiteral("ｺﾋﾟｰを中止しました。\n%1 個のﾌｧｲﾙを %2 にｺﾋﾟｰし、残りの %3 個はｺﾋﾟｰしていません。")
+            .arg(result.copied)
+            .arg(folderName)
+            .arg(result.untried);
     return failed.isEmpty() ? cancelled : cancelled + QStringLiteral("\n\n") + failed;
 }
 

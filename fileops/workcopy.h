@@ -1,13 +1,13 @@
 // Copying the photos of the photo list into the work folder "tmp".
 #pragma once
 
+#include "fileops/progress.h"
 #include "fileops/safefile.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
-#include <functional>
 #include <vector>
 
 namespace workcopy {
@@ -29,8 +29,8 @@ struct Result
 // file name of dir is refused, so nothing outside tmp is ever written.
 // progress(done, total) follows each entry; cancel is read before each, so a
 // copy is never left half-made.
-Result copyListed(const QString &dir, const QStringList &entries,
-    const std::function<void(int, int)> &progress = {}, const std::atomic_bool *cancel = nullptr);
+Result copyListed(const QString &dir, const QStringList &entries, const fileops::Progress &progress = {},
+    const std::atomic_bool *cancel = nullptr);
 
 // What the user is told after a copy; empty when every entry was copied.
 QString report(const Result &result);

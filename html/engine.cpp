@@ -3,6 +3,7 @@
 #include "album/photocheck.h"
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
+#include "fileops/progress.h"
 #include "html/page.h"
 #include "html/split.h"
 
@@ -63,7 +64,7 @@ Report generate(const album::Album &album, const QString &folder, const Options 
         photos.reserve(album.entries.size());
         for (const QString &entry : album.entries)
             photos.append(photoentry::fileName(entry));
-        webcopy::Progress copying;
+        fileops::Progress copying;
         if (progress)
             copying = [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
         report.web = webcopy::update(folder, photos, *options.webEdge, copying, cancel);

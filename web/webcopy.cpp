@@ -123,7 +123,7 @@ Outcome copyOne(const Run &run, const QString &photoName, int *error)
 
 // Runs work(i) for every i below count on that many threads, and reports
 // each finished one on the calling thread.
-void forEach(int count, int threads, const std::function<void(int)> &work, const Progress &progress)
+void forEach(int count, int threads, const std::function<void(int)> &work, const fileops::Progress &progress)
 {
     std::atomic_int next = 0;
     std::mutex mutex;
@@ -171,7 +171,7 @@ QSet<QString> Result::copied() const
     return names;
 }
 
-Result update(const QString &folder, const QStringList &photoNames, int edge, const Progress &progress,
+Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress,
               const std::atomic_bool *cancel, int workers)
 {
     Result r;

@@ -3,21 +3,20 @@
 // photo's metadata (no place, no camera, no comment).
 #pragma once
 
+#include "fileops/progress.h"
+#include "web/edges.h"
+
 #include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
-#include <functional>
 #include <vector>
 
 namespace webcopy {
 
 inline const QString folderName = QStringLiteral("web");
-// The longer sides offered; a copy is never larger than its photo.
-inline constexpr int edges[] = {1024, 1600, 2048, 2560};
-inline constexpr int defaultEdge = 1600;
 
 enum class Outcome {
     Made,        // written by this run
@@ -48,8 +47,6 @@ struct Result
     QSet<QString> copied() const;
 };
 
-using Progress = std::function<void(int done, int total)>;
-
 // The size of the copy of an upright picture of that size: the longer side
 // brought down to edge, the aspect kept, never enlarged.
 QSize fit(QSize size, int edge);
@@ -60,7 +57,7 @@ QSize fit(QSize size, int edge);
 // before each photo, and a photo not begun by then is left Cancelled. A file
 // in web that Kamerio did not make is never replaced or removed, and no copy
 // ever stands half-written under its own name.
-Result update(const QString &folder, const QStringList &photoNames, int edge, const Progress &progress = {},
+Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress = {},
               const std::atomic_bool *cancel = nullptr, int workers = 0);
 
 // Why a photo has no copy, in a few words; empty when it has one.
