@@ -3,9 +3,7 @@
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
 #include "textio/excerpt.h"
-
-
-#include <unordered_set>
+#include "textio/viewset.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -18,28 +16,15 @@ namespace {
 // A message names this many photos; the rest are counted.
 constexpr int namesShown = 10;
 
-// Names looked up by view: a photo's name is never copied out of its entry.
-struct Hash
-{
-    using is_transparent = void;
-    size_t operator()(QStringView s) const { return qHash(s); }
-};
-struct Equal
-{
-    using is_transparent = void;
-    bool operator()(QStringView a, QStringView b) const { return a == b; }
-};
-using Names = std::unordered_set<QString, Hash, Equal>;
-
 // The regular files directly in folder, named as the program names them:
 // one pass over the folder costs less than looking up each photo on its own.
 // Nothing when the folder cannot be listed.
-std::optional<Names> regularFiles(const QString &folder)
+std::optional<viewset::Names> regularFiles(const QString &folder)
 {
     DIR *d = ::opendir(fsname::encode(folder).constData());
     if (!d)
         return std::nullopt;
-    Names out;
+    viewset::Names out;
     while (const dirent *e = ::readdir(d)) {
         struct stat st;
         if (e->d_type == DT_REG
@@ -57,8 +42,8 @@ QStringList missing(const QStringList &entries, const QString &folder)
 {
     QStringList out;
     // Views into entries, which outlive this call: no copy per photo named.
-    std::unordered_set<QStringView, Hash> named;
-    const std::optional<Names> here = regularFiles(folder);
+    viewset::Views named;
+    const std::optional<viewset::Names> here = regularFiles(folder);
     for (const QString &entry : entries) {
         const QStringView name = photoentry::fileNameView(entry);
         if (photoentry::isBlank(name))

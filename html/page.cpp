@@ -8,11 +8,10 @@
 #include "textio/excerpt.h"
 #include "textio/spaces.h"
 #include "textio/textfile.h"
+#include "textio/viewset.h"
 #include "web/webcopy.h"
 
 #include <QStringBuilder>
-
-#include <unordered_set>
 
 namespace page {
 namespace {
@@ -242,12 +241,8 @@ Page compose(const Options &o, const QStringList &entries)
 
 QSet<QString> photoNamesAmong(const QStringList &names, const QStringList &albumEntries)
 {
-    struct Hash
-    {
-        size_t operator()(QStringView s) const { return qHash(s); }
-    };
     // Views into names: no copy of the album's thirty thousand file names.
-    std::unordered_set<QStringView, Hash> wanted(names.begin(), names.end());
+    viewset::Views wanted(names.begin(), names.end());
     // A photo whose name is as long as no page's is passed over unhashed.
     std::vector<bool> lengths;
     for (const QString &name : names) {
