@@ -1,6 +1,5 @@
 // The folder browser: drive, directory and file panes kept in step with
 // Label1, the current directory and the photo list.
-#include "album/previewer.h"
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
@@ -79,9 +78,11 @@ void main1::connectBrowser()
     connect(Drive1, &QComboBox::currentIndexChanged, this, &main1::Drive1_Change);
     connect(Drive1, &DriveList::volumesWanted, this, &main1::readDrives);
     connect(Dir1, &DirList::pathChanged, this, &main1::Dir1_Change);
-    // The album is kept as it stood in its folder before the panes move on,
-    // as 最新状態に更新 moves them, to the nearest folder still there.
+    // The album, with what is typed registered, is kept as it stood in its
+    // folder before the panes move on, as 最新状態に更新 moves them, to the
+    // nearest folder still there.
     connect(Dir1, &DirList::vanished, this, [this] {
+        keepTyping();
         safetyCopy_->flush();
         kousin_Click();
     });
@@ -170,10 +171,9 @@ void main1::Dir1_Change()
     fsname::setCurrentDir(path);
     Label1->setText(path);
     if (checkValue(Check3) == 1) {
+        keepTyping();
         const QSignalBlocker quiet(List1);
         List1->clear();
-        Image1->clear();
-        previewer_->forget();
     }
     Label11_Click();
 }
