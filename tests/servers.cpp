@@ -135,11 +135,12 @@ void startPureFtpd(Server &s, QProcess &process, bool tls)
     if (root())
         openUp(s.root, true);
     s.site.user = QStringLiteral("kamerio");
-    const QByteArray twice = s.password.toUtf8() + '\n' + s.password.toUtf8() + '\n';
-    run(QStringLiteral("pure-pw"),
-        {QStringLiteral("useradd"), s.site.user, QStringLiteral("-u"), QString::number(uid), QStringLiteral("-g"),
-            QString::number(gid), QStringLiteral("-d"), s.root, QStringLiteral("-f"), d + QStringLiteral("/passwd")},
-        twice);
+    // pure-pw would hash with argon2id at a cost that makes every login take
+    // seconds; the server takes any crypt() hash, so a SHA-512 one will do.
+    const QByteArray hash = run(QStringLiteral("openssl"), {QStringLiteral("passwd"), QStringLiteral("-6"),
+        QStringLiteral("-stdin")}, s.password.toUtf8() + '\n').trimmed();
+    write(d + QStringLiteral("/passwd"), s.site.user.toUtf8() + ':' + hash + ':' + QByteArray::number(uid) + ':'
+            + QByteArray::number(gid) + "::" + QFile::encodeName(s.root) + "/./::::::::::::\n");
     run(QStringLiteral("pure-pw"),
         {QStringLiteral("mkdb"), d + QStringLiteral("/users.pdb"), QStringLiteral("-f"), d + QStringLiteral("/passwd")});
     QStringList args{QStringLiteral("-S"), host + QLatin1Char(',') + QString::number(s.site.port), QStringLiteral("-l"),
