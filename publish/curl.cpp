@@ -318,10 +318,11 @@ private:
         case CURLE_OK:
             if (!dav() || code() < 300)
                 return {};
-            if (code() == 401 || code() == 403)
-                return remote.isEmpty() || code() == 401 ? loginRefused()
-                                                         : fileFailed(remote, QStringLiteral("HTTP %1").arg(code()));
-            return remote.isEmpty() && code() == 404 ? Status{} : fileFailed(remote, QStringLiteral("HTTP %1").arg(code()));
+            if (code() == 401)
+                return loginRefused();
+            // The first request only proves the login; the root of the
+            // address need not be readable.
+            return remote.isEmpty() ? Status{} : fileFailed(remote, QStringLiteral("HTTP %1").arg(code()));
         case CURLE_LOGIN_DENIED: return loginRefused();
         case CURLE_ABORTED_BY_CALLBACK:
         case CURLE_READ_ERROR: return failure(Outcome::Cancelled, QString());
