@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <thread>
 
@@ -127,16 +128,30 @@ TEST_P(Transport, SendsReplacesAndRemovesOnlyItsOwn)
     EXPECT_EQ(QDir(there).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("写真 1.html")})
         << "no temporary file stays behind";
 
-    // A cancelled send leaves the old file as it was.
-    std::atomic_bool cancel = true;
-    EXPECT_EQ(t->put(local(QStringLiteral("three"), first).toUtf8(), "albums/旅行 2026/写真 1.html", {}, &cancel).outcome,
+    // A send cancelled on its way leaves the old file as it was, and no
+    // temporary one.
+    std::atomic_bool cancel = false;
+    const publish::Sent stop = [&](qint64 bytes) { cancel = bytes > 0; };
+    EXPECT_EQ(t->put(local(QStringLiteral("three"), content(8000000, 'c')).toUtf8(), "albums/旅行 2026/写真 1.html", stop,
+                  &cancel)
+                  .outcome,
         Outcome::Cancelled);
     EXPECT_EQ(readAll(there + QStringLiteral("写真 1.html")), second);
+    // A WebDAV server tidies its own aside-file once it sees the abort.
+    QElapsedTimer clock;
+    clock.start();
+    while (QDir(there).entryList(QDir::Files | QDir::Hidden).size() > 1 && clock.elapsed() < 5000)
+        QThread::msleep(20);
+    EXPECT_EQ(QDir(there).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("写真 1.html")});
+    ASSERT_TRUE(t->put(local(QStringLiteral("two"), second).toUtf8(), "albums/旅行 2026/写真 2.html", {}, nullptr).ok())
+        << "the connection serves on after a cancel";
+    EXPECT_TRUE(t->remove("albums/旅行 2026/写真 2.html").ok());
 
     // What an interrupted run left goes; the user's own files stay.
     const QString ours = QStringLiteral("kamerio-sending-0123456789abcdef.tmp");
     const QStringList theirs{QStringLiteral("kamerio-sending-mine.tmp"), QStringLiteral("notes.tmp")};
-    for (const QString &name : QStringList(theirs) << ours)
+    const QStringList all = QStringList(theirs) << ours;
+    for (const QString &name : all)
         writeFile(there + name, "x");
     EXPECT_TRUE(t->removeLeftovers("albums/旅行 2026").ok());
     EXPECT_EQ(QFile::exists(there + ours), !GetParam().leftoversPossible);
