@@ -176,6 +176,15 @@ public:
             if (name == "posix-rename@openssh.com" && data == "1")
                 posixRename_ = true;
         }
+        // Whether the server does what it names: renaming a file that is not
+        // there is refused as such where posix-rename works.
+        if (posixRename_) {
+            if (!call(Message(FxpExtended, ++id_).string("posix-rename@openssh.com").string(temporary_).string(
+                          temporary_ + ".none"),
+                    &p))
+                return dropped();
+            posixRename_ = statusOf(p) == FxNoSuchFile;
+        }
         return {};
     }
 
@@ -318,7 +327,11 @@ private:
         if (posixRename_) {
             if (!call(Message(FxpExtended, ++id_).string("posix-rename@openssh.com").string(from).string(to), &p))
                 return dropped();
-        } else {
+            return statusOf(p) == FxOk ? Status{} : fileFailed(to, message(p));
+        }
+        if (!call(Message(FxpRename, ++id_).string(from).string(to), &p))
+            return dropped();
+        if (statusOf(p) != FxOk) {
             if (!call(Message(FxpRemove, ++id_).string(to), &p)
                 || !call(Message(FxpRename, ++id_).string(from).string(to), &p))
                 return dropped();

@@ -89,7 +89,7 @@ bool waitFor(QProcess &process, int port, QString *error)
     return false;
 }
 
-void startSshd(Server &s, QProcess &process)
+void startSshd(Server &s, QProcess &process, bool posixRename)
 {
     const QString d = s.home();
     const QString hostKey = d + QStringLiteral("/host_key"), clientKey = d + QStringLiteral("/client_key");
@@ -118,7 +118,8 @@ void startSshd(Server &s, QProcess &process)
         + QFile::encodeName(d) + "/authorized_keys\nStrictModes no\nUsePAM no\nPasswordAuthentication yes\n"
         + "KbdInteractiveAuthentication no\nPermitRootLogin prohibit-password\nAllowTcpForwarding no\n"
         + "X11Forwarding no\nMaxStartups 100\nMaxSessions 100\nSubsystem sftp internal-sftp\n"
-        + "ForceCommand internal-sftp -d " + QFile::encodeName(s.root) + "\n";
+        + "ForceCommand internal-sftp -d " + QFile::encodeName(s.root) + (posixRename ? "" : " -P posix-rename")
+        + "\n";
     write(d + QStringLiteral("/sshd_config"), config);
     s.site.user = userName();
     s.site.auth = publish::Site::Auth::Key;
@@ -217,7 +218,7 @@ void Server::stop()
     }
 }
 
-std::unique_ptr<Server> start(publish::Protocol protocol)
+std::unique_ptr<Server> start(publish::Protocol protocol, bool posixRename)
 {
     auto s = std::make_unique<Server>();
     if (!s->dir_.isValid()) {
@@ -233,7 +234,7 @@ std::unique_ptr<Server> start(publish::Protocol protocol)
     s->site.folder = QString();
     s->process_.setProcessChannelMode(QProcess::MergedChannels);
     switch (protocol) {
-    case publish::Protocol::Sftp: startSshd(*s, s->process_); break;
+    case publish::Protocol::Sftp: startSshd(*s, s->process_, posixRename); break;
     case publish::Protocol::Ftps: startPureFtpd(*s, s->process_, true); break;
     case publish::Protocol::Ftp: startPureFtpd(*s, s->process_, false); break;
     case publish::Protocol::WebDav: startApache(*s, s->process_); break;

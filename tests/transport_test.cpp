@@ -26,6 +26,7 @@ struct Scenario
     const char *name;
     Protocol protocol;
     bool leftoversPossible; // whether the protocol sends under temporary names
+    bool atomic = true; // whether the server replaces a file in one step
 };
 
 const Scenario scenarios[] = {
@@ -33,6 +34,7 @@ const Scenario scenarios[] = {
     {"Ftps", Protocol::Ftps, true},
     {"WebDav", Protocol::WebDav, false},
     {"Ftp", Protocol::Ftp, true},
+    {"SftpWithoutPosixRename", Protocol::Sftp, true, false},
 };
 
 QByteArray readAll(const QString &path)
@@ -62,7 +64,7 @@ class Transport : public ::testing::TestWithParam<Scenario>
 protected:
     void SetUp() override
     {
-        server = servers::start(GetParam().protocol);
+        server = servers::start(GetParam().protocol, GetParam().atomic);
         ASSERT_TRUE(server->running()) << server->error.toStdString();
         trust = std::make_unique<publish::FileTrust>(sshFile(), ownFolder());
         credentials.password = server->password;
@@ -111,7 +113,7 @@ TEST_P(Transport, SendsReplacesAndRemovesOnlyItsOwn)
 {
     auto t = opened();
     ASSERT_TRUE(t);
-    EXPECT_TRUE(t->atomicReplace());
+    EXPECT_EQ(t->atomicReplace(), GetParam().atomic);
     ASSERT_TRUE(t->makeFolder("albums/旅行 2026").ok());
     ASSERT_TRUE(t->makeFolder("albums/旅行 2026").ok()) << "an existing folder is fine";
     const QString there = server->root + QStringLiteral("/albums/旅行 2026/");
@@ -166,11 +168,11 @@ TEST_P(Transport, SendsReplacesAndRemovesOnlyItsOwn)
 }
 
 // Visitors polling a page while it is replaced see the old page or the new
-// one, whole, and never no page at all.
+// one, whole, and never no page at all where the server replaces in one step.
 TEST_P(Transport, ReaderNeverSeesAPartOrNothing)
 {
     auto t = opened();
-    ASSERT_TRUE(t && t->atomicReplace());
+    ASSERT_TRUE(t);
     const QByteArray a = content(2000000, 'a'), b = content(1500000, 'b');
     const QByteArray localA = local(QStringLiteral("a"), a).toUtf8(), localB = local(QStringLiteral("b"), b).toUtf8();
     ASSERT_TRUE(t->put(localA, "index.html", {}, nullptr).ok());
@@ -178,8 +180,10 @@ TEST_P(Transport, ReaderNeverSeesAPartOrNothing)
     std::atomic_int reads = 0, bad = 0;
     std::thread reader([&] {
         while (!done) {
-            const QByteArray seen = readAll(server->root + QStringLiteral("/index.html"));
-            if (seen != a && seen != b)
+            QFile page(server->root + QStringLiteral("/index.html"));
+            const bool there = page.open(QIODevice::ReadOnly);
+            const QByteArray seen = page.readAll();
+            if (there ? seen != a && seen != b : GetParam().atomic)
                 ++bad;
             ++reads;
         }
@@ -261,7 +265,7 @@ TEST_P(Identity, ChangedIsRefusedEvenBesideTheRightOne)
     EXPECT_TRUE(QDir(server->root).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, Identity, ::testing::ValuesIn(scenarios, scenarios + 3),
+INSTANTIATE_TEST_SUITE_P(Servers, Identity, ::testing::Values(scenarios[0], scenarios[1], scenarios[2]),
     [](const auto &test) { return std::string(test.param.name); });
 
 // The user's own ~/.ssh/known_hosts counts, its hashed names included, and
