@@ -1,6 +1,7 @@
 // Publishing on loopback against real servers: SFTP and WebDAV throughput
 // beside the sftp and curl command-line tools sending the same 50 MB of
-// photos, and the time FTPS spends on each small file.
+// photos, the time FTPS spends on each small file (beside the curl tool's),
+// and how long a page is missing where a server cannot replace atomically.
 //
 // Usage: publish_bench [megabytes] [files]
 //   (default 50 MB in 2 MB photos and 200 small files; targets: throughput
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -125,6 +127,45 @@ void throughput(Protocol protocol, const char *tool, const Photos &photos, const
         protocol == Protocol::Sftp ? "SFTP" : "WebDAV", mb, a, mb / a * 1e3, tool, b, mb / b * 1e3, (a / b - 1) * 100);
 }
 
+// Where a server cannot replace a file in one step (an SFTP server without
+// posix-rename), how long a visitor finds no page while it is replaced.
+void gap(const QString &work)
+{
+    auto server = servers::start(Protocol::Sftp, false);
+    const QTemporaryDir home;
+    publish::FileTrust trust(home.path() + QStringLiteral("/ssh"), home.path());
+    trust.accept(server->identity, nullptr);
+    auto t = publish::makeTransport(server->site, {}, trust);
+    const QByteArray page = QFile::encodeName(photos(work, 1, 200000).paths.value(0));
+    if (!server->running() || !t->open().ok() || !t->put(page, "index.html", {}, nullptr).ok()) {
+        std::printf("no SFTP server without posix-rename\n");
+        return;
+    }
+    std::atomic_bool done = false;
+    std::vector<double> gaps;
+    std::thread reader([&] {
+        QElapsedTimer clock;
+        bool missing = false;
+        while (!done) {
+            const bool there = QFile::exists(server->root + QStringLiteral("/index.html"));
+            if (!there && !missing)
+                clock.start();
+            if (there && missing)
+                gaps.push_back(benchkit::msSince(clock));
+            missing = !there;
+        }
+    });
+    const int replaces = 100;
+    for (int i = 0; i < replaces; ++i)
+        t->put(page, "index.html", {}, nullptr);
+    done = true;
+    reader.join();
+    std::printf("SFTP without posix-rename (atomic replace: %s): %d replaces of a 200 KB page, the page missing %zu "
+                "times, longest %.2f ms, median %.2f ms\n",
+        t->atomicReplace() ? "yes" : "no", replaces, gaps.size(), gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()),
+        gaps.empty() ? 0.0 : benchkit::median(gaps));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -156,5 +197,6 @@ int main(int argc, char **argv)
             std::printf("        curl tool, %d of them: %.0f ms a file\n", few, curlFtps(*server, some, work.path()) / few);
         }
     }
+    gap(work.path());
     return 0;
 }
