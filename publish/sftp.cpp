@@ -140,7 +140,7 @@ public:
         session_ = ssh_new();
         const int port = site_.port ? site_.port : 22;
         const long timeout = 30;
-        const int no = 0;
+        const bool no = false;
         const QByteArray host = site_.host.toUtf8(), user = site_.user.toUtf8();
         const QByteArray order = hostKeyOrder(trust_.keyTypes(site_.host, port));
         ssh_options_set(session_, SSH_OPTIONS_HOST, host.constData());
