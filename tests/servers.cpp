@@ -73,6 +73,16 @@ bool certificate(const QString &dir, QString *pin)
     return write(dir + QStringLiteral("/both.pem"), k.readAll() + c.readAll());
 }
 
+// Starts a server under a shell that stops it once its input closes: when
+// the fixture stops it, and as well when a test dies without stopping it.
+void launch(QProcess &process, const QString &program, const QStringList &arguments)
+{
+    process.start(QStringLiteral("sh"),
+        QStringList{QStringLiteral("-c"), QStringLiteral("\"$@\" & read _; kill $!; wait"), QStringLiteral("server"),
+            program}
+            + arguments);
+}
+
 bool waitFor(QProcess &process, int port, QString *error)
 {
     const QDeadlineTimer deadline(10000);
@@ -124,7 +134,7 @@ void startSshd(Server &s, QProcess &process, bool posixRename)
     s.site.user = userName();
     s.site.auth = publish::Site::Auth::Key;
     s.site.keyfile = clientKey;
-    process.start(QStringLiteral("/usr/sbin/sshd"),
+    launch(process, QStringLiteral("/usr/sbin/sshd"),
         {QStringLiteral("-D"), QStringLiteral("-e"), QStringLiteral("-f"), d + QStringLiteral("/sshd_config")});
 }
 
@@ -159,7 +169,7 @@ void startPureFtpd(Server &s, QProcess &process, bool tls)
             + s.identity.fingerprint.toLatin1();
         args << QStringLiteral("-2") << d + QStringLiteral("/both.pem");
     }
-    process.start(QStringLiteral("/usr/sbin/pure-ftpd"), args);
+    launch(process, QStringLiteral("/usr/sbin/pure-ftpd"), args);
 }
 
 void startApache(Server &s, QProcess &process)
@@ -199,7 +209,7 @@ void startApache(Server &s, QProcess &process)
         + ">\n  Dav On\n  AuthType Basic\n  AuthName kamerio\n  AuthUserFile " + dir
         + "/htpasswd\n  Require valid-user\n</Directory>\n";
     write(d + QStringLiteral("/httpd.conf"), config);
-    process.start(QStringLiteral("/usr/sbin/apache2"),
+    launch(process, QStringLiteral("/usr/sbin/apache2"),
         {QStringLiteral("-X"), QStringLiteral("-d"), d, QStringLiteral("-f"), d + QStringLiteral("/httpd.conf")});
 }
 
@@ -211,7 +221,7 @@ void Server::stop()
 {
     if (process_.state() == QProcess::NotRunning)
         return;
-    process_.terminate();
+    process_.closeWriteChannel();
     if (!process_.waitForFinished(5000)) {
         process_.kill();
         process_.waitForFinished(5000);
