@@ -10,15 +10,17 @@
 namespace publish {
 namespace {
 
-Status connect(Transport &transport, Trust &trust, const Events &events)
+Status connect(std::unique_ptr<Transport> &transport, const Connector &connector, Trust &trust, const Events &events)
 {
-    Status s = transport.open();
+    transport = connector();
+    Status s = transport->open();
     if (s.outcome != Outcome::UnknownIdentity || !s.identity || !events.accept || !events.accept(*s.identity))
         return s;
     QString reason;
     if (!trust.accept(*s.identity, &reason))
         return Status{Outcome::Failed, reason, s.identity};
-    return transport.open();
+    transport = connector();
+    return transport->open();
 }
 
 // Waits in small steps, so that a cancel is heard within a second.
@@ -51,14 +53,26 @@ qint64 Progress::secondsLeft() const
     return (totalBytes - bytes) * elapsedMs / bytes / 1000;
 }
 
-Result run(Transport &transport, Trust &trust, Ledger &ledger, const QString &localFolder, const QByteArray &remote,
-    const Plan &plan, bool removeStale, const Events &events, const std::atomic_bool *cancel, Retry retry)
+Result run(const Connector &connector, Trust &trust, Ledger &ledger, const QString &localFolder,
+    const QByteArray &remote, const Plan &plan, bool removeStale, const Events &events, const std::atomic_bool *cancel,
+    Retry retry)
 {
     Result r;
-    r.status = connect(transport, trust, events);
+    QString reason;
+    // Nothing to send and nothing to remove: no connection is needed.
+    if (plan.steps.empty() && !(removeStale && !plan.stale.isEmpty())) {
+        for (const auto &[path, record] : plan.touched)
+            if (!ledger.note(path, record, &reason))
+                r.failed.emplace_back(path, reason);
+        if (!plan.touched.empty() && !ledger.save(&reason))
+            r.failed.emplace_back(QString(), reason);
+        return r;
+    }
+    std::unique_ptr<Transport> transport;
+    r.status = connect(transport, connector, trust, events);
     if (!r.status.ok())
         return r;
-    r.atomic = transport.atomicReplace();
+    r.atomic = transport->atomicReplace();
     QElapsedTimer clock;
     clock.start();
     Progress progress{0, int(plan.steps.size()), 0, plan.bytes, 0};
@@ -70,7 +84,6 @@ Result run(Transport &transport, Trust &trust, Ledger &ledger, const QString &lo
         now.elapsedMs = clock.elapsed();
         events.progress(now);
     };
-    QString reason;
     for (const auto &[path, record] : plan.touched)
         if (!ledger.note(path, record, &reason))
             r.failed.emplace_back(path, reason);
@@ -90,13 +103,13 @@ Result run(Transport &transport, Trust &trust, Ledger &ledger, const QString &lo
     }();
     for (const QByteArray &folder : folders) {
         if (needed.contains(folder)) {
-            const Status made = transport.makeFolder(folder);
+            const Status made = transport->makeFolder(folder);
             if (made.outcome == Outcome::NoConnection || made.outcome == Outcome::LoginRefused) {
                 r.status = made;
                 return r;
             }
         }
-        transport.removeLeftovers(folder);
+        transport->removeLeftovers(folder);
     }
 
     std::optional<QString> lost; // why the connection was given up
@@ -111,7 +124,7 @@ Result run(Transport &transport, Trust &trust, Ledger &ledger, const QString &lo
         }
         const QByteArray local = fsname::encode(fsname::join(localFolder, step.path));
         for (int attempt = 0;; ++attempt) {
-            const Status s = transport.put(local, remotePath(remote, step.path), tell, cancel);
+            const Status s = transport->put(local, remotePath(remote, step.path), tell, cancel);
             if (s.ok()) {
                 if (!ledger.note(step.path, step.record, &reason))
                     r.failed.emplace_back(step.path, reason);
@@ -134,7 +147,7 @@ Result run(Transport &transport, Trust &trust, Ledger &ledger, const QString &lo
                 ++attempt;
                 if (!pause(retry.pauseMs, cancel))
                     break;
-                again = connect(transport, trust, events);
+                again = connect(transport, connector, trust, events);
             }
             if (cancel && cancel->load()) {
                 r.cancelled = true;
@@ -168,7 +181,7 @@ Result run(Transport &transport, Trust &trust, Ledger &ledger, const QString &lo
                     r.cancelled = true;
                     break;
                 }
-                const Status s = transport.remove(remotePath(remote, path));
+                const Status s = transport->remove(remotePath(remote, path));
                 if (!s.ok()) {
                     r.failed.emplace_back(path, s.reason);
                     continue;

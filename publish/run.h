@@ -51,7 +51,10 @@ struct Retry
     int pauseMs = 2000;
 };
 
-Result run(Transport &transport, Trust &trust, Ledger &ledger, const QString &localFolder, const QByteArray &remote,
+// A new connection each time: a dropped one is not opened again.
+using Connector = std::function<std::unique_ptr<Transport>()>;
+
+Result run(const Connector &connector, Trust &trust, Ledger &ledger, const QString &localFolder, const QByteArray &remote,
     const Plan &plan, bool removeStale, const Events &events, const std::atomic_bool *cancel, Retry retry = {});
 
 } // namespace publish

@@ -9,3 +9,7 @@ target_sources(kamerio_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/publishing.cpp ${CMAKE_CURRENT_LIST_DIR}/publishing.h)
 find_package(Qt6Keychain REQUIRED)
 target_link_libraries(kamerio_engine PUBLIC qt6keychain)
+target_sources(kamerio_gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/koukai.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pubset.cpp ${CMAKE_CURRENT_LIST_DIR}/pubset.h
+  ${CMAKE_CURRENT_LIST_DIR}/pubview.cpp ${CMAKE_CURRENT_LIST_DIR}/pubview.h)
