@@ -109,9 +109,9 @@ std::optional<Site> parseSite(const QString &address, QString *error)
     site.host = url.host();
     site.port = url.port(0);
     site.user = url.userName();
-    site.folder = trimmedFolder(url.path());
-    if (site.folder.isEmpty())
-        site.folder = QStringLiteral("/");
+    // "/" alone and "/~/…" are the folder the login lands in and below it.
+    const QString path = url.path();
+    site.folder = trimmedFolder(path == u"/" ? QString() : path.startsWith(QStringLiteral("/~/")) ? path.mid(3) : path);
     site.auth = Site::Auth::Password;
     if (const QString problem = siteProblem(site); !problem.isEmpty()) {
         *error = problem;
@@ -134,7 +134,7 @@ QString siteProblem(const Site &site)
 QByteArray remoteFolder(const Site &site, const QString &subfolder)
 {
     QString folder = trimmedFolder(site.folder);
-    if (!folder.endsWith(u'/'))
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
         folder += u'/';
     return fsname::encode(folder + subfolder);
 }

@@ -20,13 +20,15 @@ void storeSite(QSettings &settings, const Site &site);
 
 // sftp://user@host:port/folder/, ftps://, davs:// (WebDAV over https),
 // dav:// (http, 127.0.0.1 alone) or ftp://; nothing with *error set when
-// the address is none of them.
+// the address is none of them. The folder "/" alone, and one under "/~/",
+// is the folder the login lands in (for WebDAV the address's root).
 std::optional<Site> parseSite(const QString &address, QString *error);
 
 // Why a site cannot be used as it is, or empty.
 QString siteProblem(const Site &site);
 
-// The remote folder of an album: the site's folder and the album's subfolder.
+// The remote folder of an album: the album's subfolder in the site's folder
+// (an empty one is where the login lands).
 QByteArray remoteFolder(const Site &site, const QString &subfolder);
 // What the ledger of an album on site is known by: no password, ever.
 QString ledgerKey(const Site &site, const QString &subfolder);
