@@ -56,6 +56,8 @@ int publish(const PublishArgs &args, const std::function<void(const QString &lin
     }
     if (!args.url.isEmpty())
         site->url = args.url;
+    if (site->protocol == publish::Protocol::Ftp && !args.dryRun)
+        err(QStringLiteral("警告: FTP ではパスワードも写真も暗号化されずに送られ、途中で盗み見られるおそれがあります。"));
     if (!args.identity.isEmpty()) {
         if (site->protocol != publish::Protocol::Sftp)
             return usageError(QStringLiteral("--identity は SFTP の公開先にだけ使えます。"));

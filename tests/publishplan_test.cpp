@@ -2,6 +2,8 @@
 // remembers what was sent: plain values, no server.
 #include "testkit.h"
 
+#include "html/engine.h"
+#include "jpegs.h"
 #include "publish/ledger.h"
 #include "publish/plan.h"
 #include "publish/site.h"
@@ -104,6 +106,47 @@ TEST(PublishPlan, AFileThatCannotBeReadIsNeitherSentNorForgotten)
     EXPECT_TRUE(p.stale.isEmpty());
     ASSERT_EQ(p.unreadable.size(), 1u);
     EXPECT_EQ(p.unreadable.front().first, QStringLiteral("a.jpg"));
+}
+
+TEST(PublishPlan, TheEngineNamesEveryFileThePagesNeed)
+{
+    const struct
+    {
+        const char *name;
+        int background;
+        QString backgroundImage;
+        bool web;
+        QStringList needed;
+    } cases[] = {
+        {"plain", 1, {}, false, {"a.jpg", "b b.jpg", "index1.html", "index2.html"}},
+        {"web copies and a background in the folder", 9, "./bg.gif", true,
+            {"a.jpg", "web/a.jpg", "b b.jpg", "web/b b.jpg", "bg.gif", "index1.html", "index2.html"}},
+        {"a background elsewhere", 9, "http://example.jp/bg.gif", false, {"a.jpg", "b b.jpg", "index1.html", "index2.html"}},
+        {"a background outside the folder", 9, "../bg.gif", false, {"a.jpg", "b b.jpg", "index1.html", "index2.html"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        testkit::Sandbox box;
+        const QString folder = box.folder(QStringLiteral("album"));
+        const QByteArray jpeg = jpegs::encode(jpegs::photoLike(64, 48));
+        testkit::writeFile(folder + QStringLiteral("/a.jpg"), jpeg);
+        testkit::writeFile(folder + QStringLiteral("/b b.jpg"), jpeg);
+        testkit::writeFile(folder + QStringLiteral("/bg.gif"), "GIF89a");
+        testkit::writeFile(box.path() + QStringLiteral("/bg.gif"), "GIF89a");
+        album::Album a;
+        a.pageName = QStringLiteral("index.html");
+        a.split = 1;
+        a.background = c.background;
+        a.backgroundImage = c.backgroundImage;
+        // 21 entries make two pages; all but two name photos that are not there.
+        a.entries << QStringLiteral("a.jpg,海") << QStringLiteral("b b.jpg");
+        for (int i = 0; i < 19; ++i)
+            a.entries << QStringLiteral("gone%1.jpg").arg(i);
+        engine::Options options;
+        if (c.web)
+            options.webEdge = 1024;
+        EXPECT_EQ(engine::generate(a, folder, options).needed, c.needed);
+    }
 }
 
 TEST(PublishLedger, ReadsWhatItWroteAndNothingElse)
