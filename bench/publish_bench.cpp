@@ -1,6 +1,7 @@
 // Publishing on loopback against real servers: SFTP and WebDAV throughput
 // beside the sftp and curl command-line tools sending the same 50 MB of
-// photos, and the time FTPS spends on each small file.
+// photos, the time FTPS spends on each small file (beside the curl tool's),
+// and how long a page is missing where a server cannot replace atomically.
 //
 // Usage: publish_bench [megabytes] [files]
 //   (default 50 MB in 2 MB photos and 200 small files; targets: throughput
@@ -14,7 +15,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -69,7 +72,7 @@ double sftpTool(servers::Server &server, const Photos &photos, const QString &wo
     f.open(QIODevice::WriteOnly);
     f.write(batch);
     f.close();
-    return benchkit::timeProgram({"sh", "-c", "exec \"$0\" \"$@\" >/dev/null", "sftp", "-q", "-b", QFile::encodeName(f.fileName()), "-i",
+    return benchkit::timeProgram({"sh", "-c", "exec \"$0\" \"$@\" >/dev/null 2>&1", "sftp", "-q", "-b", QFile::encodeName(f.fileName()), "-i",
         QFile::encodeName(server.site.keyfile), "-o", "StrictHostKeyChecking=no", "-o", "UserKnownHostsFile=/dev/null",
         "-P", QByteArray::number(server.site.port), server.site.user.toUtf8() + "@127.0.0.1"});
 }
@@ -85,6 +88,22 @@ double curlTool(servers::Server &server, const Photos &photos, const QString &wo
     for (const QString &path : photos.paths)
         args.insert(args.end(),
             {"-T", QFile::encodeName(path), base + QFile::encodeName(QFileInfo(path).fileName()), "-o", "/dev/null"});
+    return benchkit::timeProgram(args);
+}
+
+// The curl tool sending the same small files over one FTPS connection: it
+// runs curl_easy_perform's own loop, which waits out a one-second poll
+// whenever the answer to EPSV came in with the one before.
+double curlFtps(servers::Server &server, const Photos &photos, const QString &work)
+{
+    QFile netrc(work + QStringLiteral("/netrc"));
+    netrc.open(QIODevice::WriteOnly);
+    netrc.write("machine 127.0.0.1 login " + server.site.user.toUtf8() + " password " + server.password.toUtf8() + '\n');
+    netrc.close();
+    std::vector<QByteArray> args{"curl", "-s", "-k", "--ssl-reqd", "--netrc-file", QFile::encodeName(netrc.fileName())};
+    const QByteArray base = "ftp://127.0.0.1:" + QByteArray::number(server.site.port) + "/";
+    for (const QString &path : photos.paths)
+        args.insert(args.end(), {"-T", QFile::encodeName(path), base + QFile::encodeName(QFileInfo(path).fileName())});
     return benchkit::timeProgram(args);
 }
 
@@ -106,6 +125,45 @@ void throughput(Protocol protocol, const char *tool, const Photos &photos, const
     const double mb = double(photos.bytes) / 1e6, a = benchkit::median(ours), b = benchkit::median(theirs);
     std::printf("%-7s %6.1f MB: Kamerio %7.0f ms (%6.1f MB/s), %s %7.0f ms (%6.1f MB/s): %+.0f %%\n",
         protocol == Protocol::Sftp ? "SFTP" : "WebDAV", mb, a, mb / a * 1e3, tool, b, mb / b * 1e3, (a / b - 1) * 100);
+}
+
+// Where a server cannot replace a file in one step (an SFTP server without
+// posix-rename), how long a visitor finds no page while it is replaced.
+void gap(const QString &work)
+{
+    auto server = servers::start(Protocol::Sftp, false);
+    const QTemporaryDir home;
+    publish::FileTrust trust(home.path() + QStringLiteral("/ssh"), home.path());
+    trust.accept(server->identity, nullptr);
+    auto t = publish::makeTransport(server->site, {}, trust);
+    const QByteArray page = QFile::encodeName(photos(work, 1, 200000).paths.value(0));
+    if (!server->running() || !t->open().ok() || !t->put(page, "index.html", {}, nullptr).ok()) {
+        std::printf("no SFTP server without posix-rename\n");
+        return;
+    }
+    std::atomic_bool done = false;
+    std::vector<double> gaps;
+    std::thread reader([&] {
+        QElapsedTimer clock;
+        bool missing = false;
+        while (!done) {
+            const bool there = QFile::exists(server->root + QStringLiteral("/index.html"));
+            if (!there && !missing)
+                clock.start();
+            if (there && missing)
+                gaps.push_back(benchkit::msSince(clock));
+            missing = !there;
+        }
+    });
+    const int replaces = 100;
+    for (int i = 0; i < replaces; ++i)
+        t->put(page, "index.html", {}, nullptr);
+    done = true;
+    reader.join();
+    std::printf("SFTP without posix-rename (atomic replace: %s): %d replaces of a 200 KB page, the page missing %zu "
+                "times, longest %.2f ms, median %.2f ms\n",
+        t->atomicReplace() ? "yes" : "no", replaces, gaps.size(), gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()),
+        gaps.empty() ? 0.0 : benchkit::median(gaps));
 }
 
 } // namespace
@@ -133,6 +191,12 @@ int main(int argc, char **argv)
         const char *names[] = {"SFTP", "FTPS", "WebDAV", "FTP"};
         std::printf("%-7s %d files of 4 KB: %7.0f ms, %.2f ms a file after %.0f ms to connect and log in\n",
             names[int(protocol)], small, ms, (ms - opening) / small, opening);
+        if (protocol == Protocol::Ftps) {
+            const int few = std::min(small, 10);
+            const Photos some{tiny.paths.mid(0, few), 0};
+            std::printf("        curl tool, %d of them: %.0f ms a file\n", few, curlFtps(*server, some, work.path()) / few);
+        }
     }
+    gap(work.path());
     return 0;
 }

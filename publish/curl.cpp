@@ -140,7 +140,11 @@ public:
         curl_easy_setopt(handle_, CURLOPT_POSTQUOTE, rename);
         const CURLcode rc = perform();
         curl_slist_free_all(rename);
-        Status s = outcome(rc, remote);
+        // The callbacks stop the transfer for a cancel or for a file that
+        // could not be read.
+        Status s = rc == CURLE_ABORTED_BY_CALLBACK && !(cancel && cancel->load())
+            ? fileFailed(remote, file.errorString())
+            : outcome(rc, remote);
         if (s.ok() && sent)
             sent(file.size());
         if (!s.ok() && !dav() && s.outcome != Outcome::NoConnection)
@@ -220,7 +224,7 @@ private:
         return u + escaped(path);
     }
 
-    void prepare(const QByteArray &address, bool login = true)
+    void prepare(const QByteArray &address)
     {
         curl_easy_reset(handle_);
         curl_easy_setopt(handle_, CURLOPT_URL, address.constData());
@@ -230,11 +234,9 @@ private:
         curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, 30L);
         curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, discard);
-        if (login) {
-            const QByteArray user = site_.user.toUtf8(), password = credentials_.password.toUtf8();
-            curl_easy_setopt(handle_, CURLOPT_USERNAME, user.constData());
-            curl_easy_setopt(handle_, CURLOPT_PASSWORD, password.constData());
-        }
+        const QByteArray user = site_.user.toUtf8(), password = credentials_.password.toUtf8();
+        curl_easy_setopt(handle_, CURLOPT_USERNAME, user.constData());
+        curl_easy_setopt(handle_, CURLOPT_PASSWORD, password.constData());
         if (dav())
             curl_easy_setopt(handle_, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
         if (site_.protocol == Protocol::Ftps)
@@ -318,13 +320,13 @@ private:
         case CURLE_OK:
             if (!dav() || code() < 300)
                 return {};
-            if (code() == 401 || code() == 403)
-                return remote.isEmpty() || code() == 401 ? loginRefused()
-                                                         : fileFailed(remote, QStringLiteral("HTTP %1").arg(code()));
-            return remote.isEmpty() && code() == 404 ? Status{} : fileFailed(remote, QStringLiteral("HTTP %1").arg(code()));
+            if (code() == 401)
+                return loginRefused();
+            // The first request only proves the login; the root of the
+            // address need not be readable.
+            return remote.isEmpty() ? Status{} : fileFailed(remote, QStringLiteral("HTTP %1").arg(code()));
         case CURLE_LOGIN_DENIED: return loginRefused();
-        case CURLE_ABORTED_BY_CALLBACK:
-        case CURLE_READ_ERROR: return failure(Outcome::Cancelled, QString());
+        case CURLE_ABORTED_BY_CALLBACK: return failure(Outcome::Cancelled, QString());
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_CONNECT:
         case CURLE_OPERATION_TIMEDOUT:

@@ -140,7 +140,7 @@ public:
         session_ = ssh_new();
         const int port = site_.port ? site_.port : 22;
         const long timeout = 30;
-        const int no = 0;
+        const bool no = false;
         const QByteArray host = site_.host.toUtf8(), user = site_.user.toUtf8();
         const QByteArray order = hostKeyOrder(trust_.keyTypes(site_.host, port));
         ssh_options_set(session_, SSH_OPTIONS_HOST, host.constData());
@@ -175,6 +175,15 @@ public:
             const QByteArray name = p.string(), data = p.string();
             if (name == "posix-rename@openssh.com" && data == "1")
                 posixRename_ = true;
+        }
+        // Whether the server does what it names: renaming a file that is not
+        // there is refused as such where posix-rename works.
+        if (posixRename_) {
+            if (!call(Message(FxpExtended, ++id_).string("posix-rename@openssh.com").string(temporary_).string(
+                          temporary_ + ".none"),
+                    &p))
+                return dropped();
+            posixRename_ = statusOf(p) == FxNoSuchFile;
         }
         return {};
     }
@@ -318,7 +327,11 @@ private:
         if (posixRename_) {
             if (!call(Message(FxpExtended, ++id_).string("posix-rename@openssh.com").string(from).string(to), &p))
                 return dropped();
-        } else {
+            return statusOf(p) == FxOk ? Status{} : fileFailed(to, message(p));
+        }
+        if (!call(Message(FxpRename, ++id_).string(from).string(to), &p))
+            return dropped();
+        if (statusOf(p) != FxOk) {
             if (!call(Message(FxpRemove, ++id_).string(to), &p)
                 || !call(Message(FxpRename, ++id_).string(from).string(to), &p))
                 return dropped();

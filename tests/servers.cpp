@@ -73,6 +73,16 @@ bool certificate(const QString &dir, QString *pin)
     return write(dir + QStringLiteral("/both.pem"), k.readAll() + c.readAll());
 }
 
+// Starts a server under a shell that stops it once its input closes: when
+// the fixture stops it, and as well when a test dies without stopping it.
+void launch(QProcess &process, const QString &program, const QStringList &arguments)
+{
+    process.start(QStringLiteral("sh"),
+        QStringList{QStringLiteral("-c"), QStringLiteral("\"$@\" & read _; kill $!; wait"), QStringLiteral("server"),
+            program}
+            + arguments);
+}
+
 bool waitFor(QProcess &process, int port, QString *error)
 {
     const QDeadlineTimer deadline(10000);
@@ -89,7 +99,7 @@ bool waitFor(QProcess &process, int port, QString *error)
     return false;
 }
 
-void startSshd(Server &s, QProcess &process)
+void startSshd(Server &s, QProcess &process, bool posixRename)
 {
     const QString d = s.home();
     const QString hostKey = d + QStringLiteral("/host_key"), clientKey = d + QStringLiteral("/client_key");
@@ -118,12 +128,13 @@ void startSshd(Server &s, QProcess &process)
         + QFile::encodeName(d) + "/authorized_keys\nStrictModes no\nUsePAM no\nPasswordAuthentication yes\n"
         + "KbdInteractiveAuthentication no\nPermitRootLogin prohibit-password\nAllowTcpForwarding no\n"
         + "X11Forwarding no\nMaxStartups 100\nMaxSessions 100\nSubsystem sftp internal-sftp\n"
-        + "ForceCommand internal-sftp -d " + QFile::encodeName(s.root) + "\n";
+        + "ForceCommand internal-sftp -d " + QFile::encodeName(s.root) + (posixRename ? "" : " -P posix-rename")
+        + "\n";
     write(d + QStringLiteral("/sshd_config"), config);
     s.site.user = userName();
     s.site.auth = publish::Site::Auth::Key;
     s.site.keyfile = clientKey;
-    process.start(QStringLiteral("/usr/sbin/sshd"),
+    launch(process, QStringLiteral("/usr/sbin/sshd"),
         {QStringLiteral("-D"), QStringLiteral("-e"), QStringLiteral("-f"), d + QStringLiteral("/sshd_config")});
 }
 
@@ -158,7 +169,7 @@ void startPureFtpd(Server &s, QProcess &process, bool tls)
             + s.identity.fingerprint.toLatin1();
         args << QStringLiteral("-2") << d + QStringLiteral("/both.pem");
     }
-    process.start(QStringLiteral("/usr/sbin/pure-ftpd"), args);
+    launch(process, QStringLiteral("/usr/sbin/pure-ftpd"), args);
 }
 
 void startApache(Server &s, QProcess &process)
@@ -198,7 +209,7 @@ void startApache(Server &s, QProcess &process)
         + ">\n  Dav On\n  AuthType Basic\n  AuthName kamerio\n  AuthUserFile " + dir
         + "/htpasswd\n  Require valid-user\n</Directory>\n";
     write(d + QStringLiteral("/httpd.conf"), config);
-    process.start(QStringLiteral("/usr/sbin/apache2"),
+    launch(process, QStringLiteral("/usr/sbin/apache2"),
         {QStringLiteral("-X"), QStringLiteral("-d"), d, QStringLiteral("-f"), d + QStringLiteral("/httpd.conf")});
 }
 
@@ -210,14 +221,14 @@ void Server::stop()
 {
     if (process_.state() == QProcess::NotRunning)
         return;
-    process_.terminate();
+    process_.closeWriteChannel();
     if (!process_.waitForFinished(5000)) {
         process_.kill();
         process_.waitForFinished(5000);
     }
 }
 
-std::unique_ptr<Server> start(publish::Protocol protocol)
+std::unique_ptr<Server> start(publish::Protocol protocol, bool posixRename)
 {
     auto s = std::make_unique<Server>();
     if (!s->dir_.isValid()) {
@@ -233,7 +244,7 @@ std::unique_ptr<Server> start(publish::Protocol protocol)
     s->site.folder = QString();
     s->process_.setProcessChannelMode(QProcess::MergedChannels);
     switch (protocol) {
-    case publish::Protocol::Sftp: startSshd(*s, s->process_); break;
+    case publish::Protocol::Sftp: startSshd(*s, s->process_, posixRename); break;
     case publish::Protocol::Ftps: startPureFtpd(*s, s->process_, true); break;
     case publish::Protocol::Ftp: startPureFtpd(*s, s->process_, false); break;
     case publish::Protocol::WebDav: startApache(*s, s->process_); break;

@@ -34,13 +34,15 @@ public:
     void stop();
 
 private:
-    friend std::unique_ptr<Server> start(publish::Protocol);
+    friend std::unique_ptr<Server> start(publish::Protocol, bool);
     QTemporaryDir dir_;
     QProcess process_;
 };
 
-// Starts a server of that protocol (Ftp: pure-ftpd without TLS).
-std::unique_ptr<Server> start(publish::Protocol protocol);
+// Starts a server of that protocol (Ftp: pure-ftpd without TLS). An SFTP
+// server can be told to refuse OpenSSH's atomic posix-rename, as servers
+// without it behave.
+std::unique_ptr<Server> start(publish::Protocol protocol, bool posixRename = true);
 
 // A port nothing listens on, for the case of no server at all.
 int freePort();

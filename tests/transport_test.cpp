@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <thread>
 
@@ -25,6 +26,7 @@ struct Scenario
     const char *name;
     Protocol protocol;
     bool leftoversPossible; // whether the protocol sends under temporary names
+    bool atomic = true; // whether the server replaces a file in one step
 };
 
 const Scenario scenarios[] = {
@@ -32,6 +34,7 @@ const Scenario scenarios[] = {
     {"Ftps", Protocol::Ftps, true},
     {"WebDav", Protocol::WebDav, false},
     {"Ftp", Protocol::Ftp, true},
+    {"SftpWithoutPosixRename", Protocol::Sftp, true, false},
 };
 
 QByteArray readAll(const QString &path)
@@ -61,7 +64,7 @@ class Transport : public ::testing::TestWithParam<Scenario>
 protected:
     void SetUp() override
     {
-        server = servers::start(GetParam().protocol);
+        server = servers::start(GetParam().protocol, GetParam().atomic);
         ASSERT_TRUE(server->running()) << server->error.toStdString();
         trust = std::make_unique<publish::FileTrust>(sshFile(), ownFolder());
         credentials.password = server->password;
@@ -110,7 +113,7 @@ TEST_P(Transport, SendsReplacesAndRemovesOnlyItsOwn)
 {
     auto t = opened();
     ASSERT_TRUE(t);
-    EXPECT_TRUE(t->atomicReplace());
+    EXPECT_EQ(t->atomicReplace(), GetParam().atomic);
     ASSERT_TRUE(t->makeFolder("albums/旅行 2026").ok());
     ASSERT_TRUE(t->makeFolder("albums/旅行 2026").ok()) << "an existing folder is fine";
     const QString there = server->root + QStringLiteral("/albums/旅行 2026/");
@@ -127,16 +130,30 @@ TEST_P(Transport, SendsReplacesAndRemovesOnlyItsOwn)
     EXPECT_EQ(QDir(there).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("写真 1.html")})
         << "no temporary file stays behind";
 
-    // A cancelled send leaves the old file as it was.
-    std::atomic_bool cancel = true;
-    EXPECT_EQ(t->put(local(QStringLiteral("three"), first).toUtf8(), "albums/旅行 2026/写真 1.html", {}, &cancel).outcome,
+    // A send cancelled on its way leaves the old file as it was, and no
+    // temporary one.
+    std::atomic_bool cancel = false;
+    const publish::Sent stop = [&](qint64 bytes) { cancel = bytes > 0; };
+    EXPECT_EQ(t->put(local(QStringLiteral("three"), content(8000000, 'c')).toUtf8(), "albums/旅行 2026/写真 1.html", stop,
+                  &cancel)
+                  .outcome,
         Outcome::Cancelled);
     EXPECT_EQ(readAll(there + QStringLiteral("写真 1.html")), second);
+    // A WebDAV server tidies its own aside-file once it sees the abort.
+    QElapsedTimer clock;
+    clock.start();
+    while (QDir(there).entryList(QDir::Files | QDir::Hidden).size() > 1 && clock.elapsed() < 5000)
+        QThread::msleep(20);
+    EXPECT_EQ(QDir(there).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("写真 1.html")});
+    ASSERT_TRUE(t->put(local(QStringLiteral("two"), second).toUtf8(), "albums/旅行 2026/写真 2.html", {}, nullptr).ok())
+        << "the connection serves on after a cancel";
+    EXPECT_TRUE(t->remove("albums/旅行 2026/写真 2.html").ok());
 
     // What an interrupted run left goes; the user's own files stay.
     const QString ours = QStringLiteral("kamerio-sending-0123456789abcdef.tmp");
     const QStringList theirs{QStringLiteral("kamerio-sending-mine.tmp"), QStringLiteral("notes.tmp")};
-    for (const QString &name : QStringList(theirs) << ours)
+    const QStringList all = QStringList(theirs) << ours;
+    for (const QString &name : all)
         writeFile(there + name, "x");
     EXPECT_TRUE(t->removeLeftovers("albums/旅行 2026").ok());
     EXPECT_EQ(QFile::exists(there + ours), !GetParam().leftoversPossible);
@@ -151,11 +168,11 @@ TEST_P(Transport, SendsReplacesAndRemovesOnlyItsOwn)
 }
 
 // Visitors polling a page while it is replaced see the old page or the new
-// one, whole, and never no page at all.
+// one, whole, and never no page at all where the server replaces in one step.
 TEST_P(Transport, ReaderNeverSeesAPartOrNothing)
 {
     auto t = opened();
-    ASSERT_TRUE(t && t->atomicReplace());
+    ASSERT_TRUE(t);
     const QByteArray a = content(2000000, 'a'), b = content(1500000, 'b');
     const QByteArray localA = local(QStringLiteral("a"), a).toUtf8(), localB = local(QStringLiteral("b"), b).toUtf8();
     ASSERT_TRUE(t->put(localA, "index.html", {}, nullptr).ok());
@@ -163,8 +180,10 @@ TEST_P(Transport, ReaderNeverSeesAPartOrNothing)
     std::atomic_int reads = 0, bad = 0;
     std::thread reader([&] {
         while (!done) {
-            const QByteArray seen = readAll(server->root + QStringLiteral("/index.html"));
-            if (seen != a && seen != b)
+            QFile page(server->root + QStringLiteral("/index.html"));
+            const bool there = page.open(QIODevice::ReadOnly);
+            const QByteArray seen = page.readAll();
+            if (there ? seen != a && seen != b : GetParam().atomic)
                 ++bad;
             ++reads;
         }
@@ -246,7 +265,7 @@ TEST_P(Identity, ChangedIsRefusedEvenBesideTheRightOne)
     EXPECT_TRUE(QDir(server->root).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, Identity, ::testing::ValuesIn(scenarios, scenarios + 3),
+INSTANTIATE_TEST_SUITE_P(Servers, Identity, ::testing::Values(scenarios[0], scenarios[1], scenarios[2]),
     [](const auto &test) { return std::string(test.param.name); });
 
 // The user's own ~/.ssh/known_hosts counts, its hashed names included, and
