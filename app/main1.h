@@ -120,6 +120,8 @@ public:
     // The 設定 menu: web/websettings.cpp
     void webphoto_Click();
     void websize_Click(QAction *chosen);
+    void pagestyle_Click(QAction *chosen);
+    void linkorig_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

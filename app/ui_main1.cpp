@@ -306,6 +306,20 @@ void Ui_main1::setupMenus(QMainWindow *main1)
         edges->addAction(size);
         *sizes[i] = size;
     }
+    settei->addSeparator();
+    pagestyle = settei->addMenu(QStringLiteral("ページのスタイル"));
+    pagestyle->setObjectName(QStringLiteral("pagestyle"));
+    auto *styles = new QActionGroup(pagestyle);
+    styleclassic = item(pagestyle, "styleclassic", QStringLiteral("従来のページ（Shift_JIS）"));
+    stylemodern = item(pagestyle, "stylemodern", QStringLiteral("スマートフォン対応ページ"));
+    for (QAction *style : {styleclassic, stylemodern}) {
+        style->setCheckable(true);
+        styles->addAction(style);
+    }
+    styleclassic->setChecked(true);
+    linkorig = item(settei, "linkorig", QStringLiteral("元の写真にリンクする"));
+    linkorig->setCheckable(true);
+    linkorig->setChecked(true);
 
     listrclk = popup("listrclk", QStringLiteral("listrclk"));
     list1del = item(listrclk, "list1del", QStringLiteral("リストから削除"));

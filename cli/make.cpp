@@ -34,6 +34,10 @@ Reply make(const MakeArgs &args)
     }
     engine::Options options;
     options.webEdge = args.webEdge;
+    options.imageEdge = args.webEdge.value_or(webcopy::defaultEdge);
+    options.style = args.modern ? engine::Style::Modern : engine::Style::Classic;
+    options.originals = args.originals;
+    options.albumUrl = args.url;
     const engine::Report report = engine::generate(album, args.outDir, options);
     for (const QString &page : report.written)
         reply.out += page + u'\n';
