@@ -130,7 +130,8 @@ void generateModern(Report &report, const QString &folder, const Options &option
             report.needed.append(name);
         }
     }
-    if (shown.empty() || report.cancelled)
+    // Photo pages lead up to an album page: none without one.
+    if (shown.empty() || report.cancelled || report.written.isEmpty())
         return;
 
     webcopy::Store store(folder);

@@ -24,6 +24,9 @@ constexpr int backLinkAfter = 10;
 constexpr int eagerPhotos = 1;
 // The grid offers pictures up to this longer side, twice a phone's column.
 constexpr int gridEdge = 720;
+// JPEG quality of the pictures: a phone's first screen of three photos fits a
+// slow link's first two seconds.
+constexpr int pictureQuality = 78;
 // The photo page's picture leaves this much of the screen's height to the rest.
 constexpr int photoPageShare = 78; // percent of the height
 
@@ -54,6 +57,19 @@ QByteArray escaped(QStringView text, bool attribute)
 
 QByteArray text(QStringView t) { return escaped(t, false); }
 QByteArray attr(QStringView t) { return escaped(t, true); }
+
+// Text inside a quoted CSS string, which no character of it can end.
+QByteArray cssString(const QString &t)
+{
+    QByteArray out;
+    for (const char c : utf8(t)) {
+        if (c == '"' || c == '\\' || c == '<' || c == '\n' || c == '\r')
+            out += '\\' + QByteArray::number(uchar(c), 16) + ' ';
+        else
+            out += c;
+    }
+    return out;
+}
 
 // A path relative to the album's folder as an address: every byte of the
 // name as the disk holds it, percent-encoded where it must be.
@@ -124,7 +140,7 @@ QByteArray style(const Options &o, const QByteArray &up)
         css += QByteArray("body{background:") + colours[o.background - 2] + '}';
     else if (hasBackgroundImage(o))
         css += "body{background:#fff url(\"" + (localBackground(o) ? up : QByteArray()) +
-               attr(o.backgroundImage).replace('\\', "\\\\") + "\")}";
+               cssString(o.backgroundImage) + "\")}";
     else
         css += ":root{color-scheme:light dark}body{background:#fff}"
                "@media(prefers-color-scheme:dark){body{background:#121212;color:#eee}a{color:#9cc2ff}}";
@@ -250,11 +266,11 @@ std::vector<webcopy::Target> plan(const QString &photo, QSize upright, int large
         const QSize size = webcopy::fit(upright, edge);
         if (size == previous || size == upright)
             break;
-        out.push_back({pictureName(photo, edge), edge});
+        out.push_back({pictureName(photo, edge), edge, pictureQuality});
         previous = size;
     }
     if (webcopy::fit(upright, largest) != previous)
-        out.push_back({pictureName(photo, largest), largest});
+        out.push_back({pictureName(photo, largest), largest, pictureQuality});
     return out;
 }
 

@@ -25,7 +25,7 @@ QImage decode(QImageReader &reader, int edge)
     return reader.read();
 }
 
-QByteArray encode(const QImage &image)
+QByteArray encode(const QImage &image, int quality)
 {
     // Only the pixels: the reader keeps the photo's comments as image text,
     // which the writer would put back into the copy.
@@ -63,11 +63,11 @@ QSize uprightSize(QImageReader &reader)
     return reader.transformation() & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
 }
 
-Shrunk shrink(QImageReader &reader, const std::vector<int> &sides)
+Shrunk shrink(QImageReader &reader, const std::vector<Target> &targets)
 {
-    if (sides.empty())
+    if (targets.empty())
         return {Outcome::Made, {}};
-    QImage image = decode(reader, sides.front());
+    QImage image = decode(reader, targets.front().edge);
     if (image.isNull())
         return {Outcome::Undecodable, {}};
     // A grey picture has no colour to correct.
@@ -75,12 +75,12 @@ Shrunk shrink(QImageReader &reader, const std::vector<int> &sides)
         && image.format() != QImage::Format_Grayscale8)
         image.convertToColorSpace(QColorSpace::SRgb);
     Shrunk out{Outcome::Made, {}};
-    for (const int edge : sides) {
+    for (const Target &t : targets) {
         // Each smaller picture from the one before it: fewer pixels to smooth.
-        const QSize size = fit(image.size(), edge);
+        const QSize size = fit(image.size(), t.edge);
         if (size != image.size())
             image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        out.jpegs.push_back(encode(image));
+        out.jpegs.push_back(encode(image, t.quality));
         if (out.jpegs.back().isEmpty())
             return {Outcome::Undecodable, {}};
     }

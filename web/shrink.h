@@ -11,21 +11,18 @@ class QImageReader;
 
 namespace webcopy {
 
-// JPEG quality of the copies: no visible loss at web sizes, a fraction of the bytes.
-inline constexpr int quality = 85;
-
 struct Shrunk
 {
     Outcome outcome; // Made with jpegs set, or Undecodable
-    std::vector<QByteArray> jpegs; // one for each edge asked for, in the same order
+    std::vector<QByteArray> jpegs; // one for each picture asked for, in the same order
 };
 
 // The size of the reader's picture as it is shown, turned upright; invalid
 // when its header cannot be read.
 QSize uprightSize(QImageReader &reader);
 
-// The reader's picture at each longer side of sides, largest first, as the
-// bytes of JPEG files. Decoded once, at the largest.
-Shrunk shrink(QImageReader &reader, const std::vector<int> &sides);
+// The reader's picture in the size and quality of each target, largest
+// first, as the bytes of JPEG files. Decoded once, at the largest.
+Shrunk shrink(QImageReader &reader, const std::vector<Target> &targets);
 
 } // namespace webcopy

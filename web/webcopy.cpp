@@ -127,7 +127,7 @@ Outcome copyOne(const Run &run, Photo &p)
     std::vector<Target> targets = run.plan(p.name, p.size);
     std::sort(targets.begin(), targets.end(), [](const Target &a, const Target &b) { return a.edge > b.edge; });
     std::vector<std::pair<QByteArray, bool>> wanted; // name, replacing a picture of ours
-    std::vector<int> wantedEdges;
+    std::vector<Target> wantedTargets;
     for (const Target &t : targets) {
         const QByteArray name = fsname::encode(t.name);
         switch (lookUp(run.ledger, run.web, name, photoStamp, t.edge)) {
@@ -137,16 +137,16 @@ Outcome copyOne(const Run &run, Photo &p)
         case Found::Free: wanted.emplace_back(name, false); break;
         case Found::Ours: wanted.emplace_back(name, true); break;
         }
-        wantedEdges.push_back(t.edge);
+        wantedTargets.push_back(t);
     }
     if (wanted.empty())
         return Outcome::UpToDate;
-    const Shrunk made = shrink(reader, wantedEdges);
+    const Shrunk made = shrink(reader, wantedTargets);
     if (made.outcome != Outcome::Made)
         return made.outcome;
     for (size_t i = 0; i < wanted.size(); ++i) {
-        const Outcome o = write(run, wanted[i].first, photoStamp, wantedEdges[i], made.jpegs[i], wanted[i].second,
-                                &p.error);
+        const Outcome o = write(run, wanted[i].first, photoStamp, wantedTargets[i].edge, made.jpegs[i],
+                                wanted[i].second, &p.error);
         if (o != Outcome::Made)
             return o;
     }

@@ -54,12 +54,16 @@ struct Result
 // brought down to edge, the aspect kept, never enlarged.
 QSize fit(QSize size, int edge);
 
+// JPEG quality of the copies: no visible loss at web sizes, a fraction of the bytes.
+inline constexpr int quality = 85;
+
 // One picture made from a photo: its name in web (a sub-folder of web at
-// most) and its longer side.
+// most), its longer side and its JPEG quality.
 struct Target
 {
     QString name;
     int edge = 0;
+    int quality = webcopy::quality;
 };
 
 // The pictures a photo of that name and upright size gets.
