@@ -24,9 +24,11 @@ constexpr int backLinkAfter = 10;
 constexpr int eagerPhotos = 1;
 // The grid offers pictures up to this longer side, twice a phone's column.
 constexpr int gridEdge = 720;
-// JPEG quality of the pictures: a phone's first screen of three photos fits a
-// slow link's first two seconds.
-constexpr int pictureQuality = 78;
+// JPEG quality of the pictures. The grid's, shown at half their pixels on a
+// phone, are lighter: the photos a phone loads with its first screen (the
+// next screens' too, on a slow link) fit in 400 kB.
+constexpr int gridQuality = 62;
+constexpr int pictureQuality = 80;
 // The photo page's picture leaves this much of the screen's height to the rest.
 constexpr int photoPageShare = 78; // percent of the height
 
@@ -266,11 +268,11 @@ std::vector<webcopy::Target> plan(const QString &photo, QSize upright, int large
         const QSize size = webcopy::fit(upright, edge);
         if (size == previous || size == upright)
             break;
-        out.push_back({pictureName(photo, edge), edge, pictureQuality});
+        out.push_back({pictureName(photo, edge), edge, edge <= gridEdge ? gridQuality : pictureQuality});
         previous = size;
     }
     if (webcopy::fit(upright, largest) != previous)
-        out.push_back({pictureName(photo, largest), largest, pictureQuality});
+        out.push_back({pictureName(photo, largest), largest, largest <= gridEdge ? gridQuality : pictureQuality});
     return out;
 }
 

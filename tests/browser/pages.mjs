@@ -116,6 +116,7 @@ const sum = (list) => list.reduce((n, r) => n + r.bytes, 0);
 
 // What the first screen shows: the page and every picture that reaches into it.
 async function firstScreen(page, requests) {
+  await page.waitForLoadState('networkidle');
   const shown = await page.evaluate(() => [...document.images]
     .filter((i) => { const r = i.getBoundingClientRect(); return r.bottom > 0 && r.top < innerHeight && r.width > 0; })
     .map((i) => i.currentSrc));
