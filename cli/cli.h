@@ -38,7 +38,7 @@ struct MakeArgs
     std::optional<int> webEdge; // the longer side of web-size copies, made only with --web
     bool modern = false; // --style=modern
     bool originals = true; // photo pages link the photo itself, unless --no-originals
-    QString url; // the album's public address, for Open Graph tags
+    QString url{}; // the album's public address, for Open Graph tags
     bool operator==(const MakeArgs &) const = default;
 };
 

@@ -58,7 +58,7 @@ struct Options
     bool originals = true;
     // Where the album's folder is public, for the modern style's Open Graph
     // tags; empty: no tags.
-    QString albumUrl;
+    QString albumUrl{};
 };
 
 // A run first makes the web copies (when asked for) or the modern style's
