@@ -32,13 +32,15 @@ void main1::makemoto()
     const bool pictures = options.webEdge || options.style == engine::Style::Modern;
     longwork::Job job(label(pictures ? engine::Phase::WebCopies : engine::Phase::Pages));
     engine::Report report;
-    longwork::run(this, job, [&] {
+    const bool stays = longwork::run(this, job, [&] {
         const auto progress = [&](engine::Phase phase, int done, int total) {
             job.setLabel(label(phase));
             job.step(done, total);
         };
         report = engine::generate(current, folder, options, progress, job.cancelFlag());
     });
+    if (!stays)
+        return;
     // A blank title or width got its default on the pages, and keeps it.
     setAlbum(report.album);
     File1->refresh();
