@@ -24,9 +24,11 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
 # compares against djpeg and the web copy benchmark against vipsthumbnail;
 # the case-only rename test mounts a FAT image; the menu entry, the manual
 # page and the metainfo are checked with their own tools; the sorting
-# benchmark compares against exiftool.
+# benchmark compares against exiftool. The modern pages' browser table runs
+# on Node.js (npm only where the installed Node.js lacks it).
 [ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs libvips-tools dosfstools fusefat desktop-file-utils man-db
-                                 appstream libimage-exiftool-perl)
+                                 appstream libimage-exiftool-perl nodejs)
+[ "$mode" = test ] && ! command -v npm >/dev/null && packages+=(npm)
 # The publishing window's test keeps the password in a real keyring: the
 # GNOME keyring in a D-Bus session of the test's own.
 [ "$mode" = test ] && packages+=(gnome-keyring dbus libsecret-1-0)
@@ -92,6 +94,15 @@ build=${KAMERIO_BUILD_DIR:-build}
 
 cmake -S . -B "$build" "${options[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
+
+# The DevTools client and the accessibility checker of the browser table, at
+# the versions package-lock.json pins, into the build tree when missing.
+browser="$build/browser"
+if [ "$mode" = test ] && { [ ! -d "$browser/node_modules/playwright-core" ] || [ ! -d "$browser/node_modules/axe-core" ]; }; then
+  mkdir -p "$browser"
+  cp tests/browser/package.json tests/browser/package-lock.json "$browser/"
+  npm ci --prefix "$browser" --no-audit --no-fund
+fi
 
 case "$mode" in
   run) exec "$build/kamerio" ;;

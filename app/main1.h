@@ -128,6 +128,8 @@ public:
     // The 設定 menu: web/websettings.cpp
     void webphoto_Click();
     void websize_Click(QAction *chosen);
+    void pagestyle_Click(QAction *chosen);
+    void linkorig_Click();
 
     // The 公開 menu: publish/koukai.cpp
     void pubsite_Click();

@@ -308,6 +308,20 @@ void Ui_main1::setupMenus(QMainWindow *main1)
         edges->addAction(size);
         *sizes[i] = size;
     }
+    settei->addSeparator();
+    pagestyle = settei->addMenu(QStringLiteral("ページのスタイル"));
+    pagestyle->setObjectName(QStringLiteral("pagestyle"));
+    auto *styles = new QActionGroup(pagestyle);
+    styleclassic = item(pagestyle, "styleclassic", QStringLiteral("従来のページ（Shift_JIS）"));
+    stylemodern = item(pagestyle, "stylemodern", QStringLiteral("スマートフォン対応ページ"));
+    for (QAction *style : {styleclassic, stylemodern}) {
+        style->setCheckable(true);
+        styles->addAction(style);
+    }
+    styleclassic->setChecked(true);
+    linkorig = item(settei, "linkorig", QStringLiteral("元の写真にリンクする"));
+    linkorig->setCheckable(true);
+    linkorig->setChecked(true);
     koukai = main1->menuBar()->addMenu(QStringLiteral("公開"));
     koukai->setObjectName(QStringLiteral("koukai"));
     pubsite = item(koukai, "pubsite", QStringLiteral("公開先の設定…"));

@@ -48,10 +48,11 @@ public:
     QAction *fsave, *fload, *eexit, *frestore, *easykotu, *syoukotu, *jyouhou, *list1del, *zenclr, *list1can, *file1rmusup,
         *kousin, *dirnchg, *clpchgdir, *dir1clkn, *rclkdir;
     QAction *sortdate, *sortname;
-    QMenu *settei, *websize;
+    QMenu *settei, *websize, *pagestyle;
     QAction *webphoto, *web1024, *web1600, *web2048, *web2560;
     QMenu *koukai;
     QAction *pubsite, *pubpreview, *publish, *pubresend;
+    QAction *styleclassic, *stylemodern, *linkorig;
 
     // Creates every control at its place with its caption, and the menus.
     void setupUi(QMainWindow *main1);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -50,6 +51,7 @@ QString usage()
     return QStringLiteral("使い方:\n"
                           "  kamerio              写真ＨＰ作成の画面を開きます。\n"
                           "  kamerio make PROJECT [--split] [--width N] [--web[=EDGE]] [--out DIR]\n"
+                          "               [--style=classic|modern] [--no-originals] [--url URL]\n"
                           "                       プロジェクトファイル PROJECT の写真ＨＰを、画面の「詳細 html 作成」と\n"
                           "                       同じように作ります。DIR を省くと PROJECT のあるフォルダに作ります。\n"
                           "    --split            20個ずつ分割作成します。\n"
@@ -57,6 +59,10 @@ QString usage()
                           "    --web[=EDGE]       長辺 EDGE ピクセル（1024、1600、2048、2560。省くと 1600）に縮小した\n"
                           "                       写真を web フォルダに作り、ページに載せます。\n"
                           "    --out DIR          写真のあるフォルダ DIR にページを作ります。\n"
+                          "    --style=modern     スマートフォン対応ページ（UTF-8、写真ごとのページ付き）を作ります。\n"
+                          "                       --style=classic は従来のページ（Shift_JIS）で、省いたときと同じです。\n"
+                          "    --no-originals     スマートフォン対応ページの写真のページから元の写真にリンクしません。\n"
+                          "    --url URL          ページを置くフォルダの公開アドレス URL を Open Graph タグに書きます。\n"
                           "  kamerio publish PROJECT [make のオプション] [--site URL] [--url URL] [--identity KEYFILE]\n"
                           "                  [--accept-host-key SHA256:…] [--accept-certificate SHA256:…]\n"
                           "                  [--dry-run] [--remove-stale] [--resend-all] [--password-stdin]\n"
@@ -132,14 +138,17 @@ std::variant<MakeArgs, Reply> parseMakeFor(const QString &command, const QString
         std::optional<QString> value;
         if (equals >= 0)
             value = argument.mid(equals + 1);
-        const bool flag = name == u"--split";
-        if (!(flag || name == u"--web" || name == u"--width" || name == u"--out") || (flag && value))
+        const bool flag = name == u"--split" || name == u"--no-originals";
+        const bool valued = name == u"--width" || name == u"--out" || name == u"--style" || name == u"--url";
+        if (!(flag || valued || name == u"--web") || (flag && value))
             return makeError(QStringLiteral("「%1」は使えないオプションです。").arg(argument));
         if (seen.contains(name))
             return makeError(QStringLiteral("%1 が２回指定されています。").arg(name));
         seen << name;
-        if (flag) {
+        if (name == u"--split") {
             made.split = true;
+        } else if (name == u"--no-originals") {
+            made.originals = false;
         } else if (name == u"--web") {
             const QString edge = value.value_or(QString::number(webcopy::defaultEdge));
             if (!webEdges.contains(edge))
@@ -147,15 +156,28 @@ std::variant<MakeArgs, Reply> parseMakeFor(const QString &command, const QString
                                      .arg(edge, webEdges.join(QStringLiteral("、"))));
             made.webEdge = edge.toInt();
         } else {
-            // --width and --out take their value after "=" or as the next argument.
+            // --width, --out, --style and --url take their value after "=" or as the next argument.
             if (!value && i + 1 < arguments.size())
                 value = arguments.at(++i);
             const bool width = name == u"--width";
+            const QString what = width                ? QStringLiteral("幅（ピクセル数）")
+                                 : name == u"--out"   ? QStringLiteral("出力先のフォルダ")
+                                 : name == u"--style" ? QStringLiteral("スタイル（classic か modern）")
+                                                      : QStringLiteral("公開アドレス");
             if (!value || value->isEmpty())
-                return makeError(
-                    QStringLiteral("%1 の後に%2を指定してください。")
-                        .arg(name, width ? QStringLiteral("幅（ピクセル数）") : QStringLiteral("出力先のフォルダ")));
-            if (width) {
+                return makeError(QStringLiteral("%1 の後に%2を指定してください。").arg(name, what));
+            if (name == u"--style") {
+                if (*value != u"classic" && *value != u"modern")
+                    return makeError(QStringLiteral("--style は classic か modern にしてください（「%1」）。").arg(*value));
+                made.modern = *value == u"modern";
+            } else if (name == u"--url") {
+                const QUrl url(*value, QUrl::StrictMode);
+                if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https") || url.host().isEmpty())
+                    return makeError(
+                        QStringLiteral("--url には http:// か https:// で始まるアドレスを指定してください（「%1」）。")
+                            .arg(*value));
+                made.url = url.toString(QUrl::FullyEncoded);
+            } else if (width) {
                 if (!isWidth(*value))
                     return makeError(QStringLiteral("幅「%1」は 1 から %2 までの数にしてください。")
                                          .arg(*value, QString::number(widestWidth)));

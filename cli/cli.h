@@ -28,6 +28,7 @@ struct Reply
 };
 
 // kamerio make PROJECT [--split] [--width N] [--web[=EDGE]] [--out DIR]
+//              [--style=classic|modern] [--no-originals] [--url URL]
 struct MakeArgs
 {
     QString project; // absolute
@@ -35,6 +36,9 @@ struct MakeArgs
     bool split = false;
     std::optional<int> width; // the width box keeps its start value unless --width is given
     std::optional<int> webEdge; // the longer side of web-size copies, made only with --web
+    bool modern = false; // --style=modern
+    bool originals = true; // photo pages link the photo itself, unless --no-originals
+    QString url{}; // the album's public address, for Open Graph tags
     bool operator==(const MakeArgs &) const = default;
 };
 

@@ -34,6 +34,17 @@ std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply)
     return album;
 }
 
+engine::Options makeOptions(const MakeArgs &args)
+{
+    engine::Options options;
+    options.webEdge = args.webEdge;
+    options.imageEdge = args.webEdge.value_or(webcopy::defaultEdge);
+    options.style = args.modern ? engine::Style::Modern : engine::Style::Classic;
+    options.originals = args.originals;
+    options.albumUrl = args.url;
+    return options;
+}
+
 Reply make(const MakeArgs &args)
 {
     Reply reply;
@@ -41,9 +52,7 @@ Reply make(const MakeArgs &args)
     const std::optional<album::Album> album = loadAlbum(args, reply);
     if (!album)
         return reply;
-    engine::Options options;
-    options.webEdge = args.webEdge;
-    const engine::Report report = engine::generate(*album, args.outDir, options);
+    const engine::Report report = engine::generate(*album, args.outDir, makeOptions(args));
     for (const QString &page : report.written)
         reply.out += page + u'\n';
     if (!report.missing.isEmpty())

@@ -4,6 +4,7 @@
 
 #include "album/album.h"
 #include "cli/cli.h"
+#include "html/engine.h"
 
 #include <optional>
 
@@ -22,5 +23,8 @@ Reply make(const MakeArgs &args);
 // The album of args.project as make writes it, with the messages of the
 // load in reply.err; nothing (and reply.status set) when there is none.
 std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply);
+
+// The engine's options for make's command line.
+engine::Options makeOptions(const MakeArgs &args);
 
 } // namespace cli

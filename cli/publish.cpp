@@ -75,9 +75,11 @@ int publish(const PublishArgs &args, const std::function<void(const QString &lin
     publish::Job job;
     job.album = *album;
     job.folder = args.make.outDir;
-    job.options.webEdge = args.make.webEdge;
     job.site = *site;
     job.subfolder = publish::albumSubfolder(job.folder);
+    job.options = makeOptions(args.make);
+    // The pages name the address they are published at, as the window's do.
+    job.options.albumUrl = publish::publicAddress(job.site, job.subfolder, QString());
     job.resendAll = args.resendAll;
     publish::Ledger ledger(publish::ledgerKey(job.site, job.subfolder));
     const publish::Prepared prepared = publish::prepare(job, ledger.records(), {}, stop);

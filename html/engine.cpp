@@ -4,8 +4,12 @@
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
 #include "fileops/progress.h"
+#include "html/modern.h"
 #include "html/page.h"
 #include "html/split.h"
+#include "textio/spaces.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <future>
@@ -56,22 +60,156 @@ QStringList needed(const Report &report, const QString &folder)
 
 } // namespace
 
-void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
-    const QSet<QString> &photoPages, Report &report, const QSet<QString> &webCopies)
+namespace {
+
+// The file name of page bbb, or empty when it must not be written; the
+// report says why.
+QString admitted(const album::Album &album, int bbb, bool empty, const QSet<QString> &photoPages, Report &report)
 {
-    if (entries.isEmpty()) {
+    if (empty) {
         report.refusals.append(QStringLiteral("項目を追加してください。"));
-        return;
+        return {};
     }
     const QString name = page::fileName(album.pageName, bbb);
     if (name.isEmpty()) {
         report.refusals.append(QStringLiteral("右下のｈｔｍｌファイル名を入れてください。"));
-        return;
+        return {};
     }
     if (photoPages.contains(name)) {
         report.failed.push_back({name, page::photoClash(name)});
-        return;
+        return {};
     }
+    return name;
+}
+
+QStringList photoNames(const QStringList &entries)
+{
+    QStringList photos;
+    photos.reserve(entries.size());
+    for (const QString &entry : entries)
+        photos.append(photoentry::fileName(entry));
+    return photos;
+}
+
+fileops::Progress copyingProgress(const Progress &progress)
+{
+    if (!progress)
+        return {};
+    return [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
+}
+
+// The modern style: its pictures, then the album pages, then a page for each photo.
+void generateModern(Report &report, const QString &folder, const Options &options, const Progress &progress,
+    const std::atomic_bool *cancel)
+{
+    album::Album &album = report.album;
+    const int edge = options.imageEdge > 0 ? options.imageEdge : webcopy::defaultEdge;
+    const auto plan = [edge](const QString &photo, QSize upright) { return modern::plan(photo, upright, edge); };
+    report.web = webcopy::update(folder, photoNames(album.entries), plan, copyingProgress(progress), cancel);
+    QHash<QString, const webcopy::Photo *> made;
+    for (const webcopy::Photo &p : report.web->photos)
+        made.insert(p.name, &p);
+
+    const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
+    report.pages = int(pages.size());
+    QStringList names;
+    for (const split::Page &p : pages)
+        names.append(page::fileName(album.pageName, p.number));
+    const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
+
+    if (spaces::trim(album.title).isEmpty())
+        album.title = page::defaultTitle;
+    if (album.widthFlag == 1 && album.width.isEmpty())
+        album.width = page::defaultWidth;
+    modern::Options o;
+    o.title = album.title;
+    o.backLink = album.backLink;
+    o.background = album.background;
+    o.backgroundImage = album.backgroundImage;
+    o.border = album.border;
+    o.maxWidth = album.widthFlag == 1 ? std::max(0, spaces::trim(album.width).toInt()) : 0;
+    o.albumUrl = options.albumUrl;
+    o.originals = options.originals;
+
+    const QString sub = modern::pagesFolder(album.pageName);
+    std::vector<modern::Shown> shown;
+    shown.reserve(size_t(album.entries.size()));
+    QHash<QString, int> occurrences;
+    for (size_t pi = 0; pi < pages.size(); ++pi) {
+        for (int i = pages[pi].first; i < pages[pi].first + pages[pi].count; ++i) {
+            const QString &entry = album.entries[i];
+            const QString name = photoentry::fileName(entry);
+            modern::Shown s{entry,
+                webcopy::folderName + u'/' + sub + u'/' + modern::photoPageName(name, ++occurrences[name]),
+                names[qsizetype(pi)], {}, {}};
+            if (const webcopy::Photo *p = made.value(name)) {
+                s.size = p->size;
+                if (p->outcome == webcopy::Outcome::Made || p->outcome == webcopy::Outcome::UpToDate) {
+                    for (const webcopy::Target &t : plan(name, p->size))
+                        s.pictures.push_back({webcopy::folderName + u'/' + t.name, webcopy::fit(p->size, t.edge)});
+                }
+            }
+            shown.push_back(s);
+        }
+    }
+
+    const int steps = int(pages.size() + shown.size());
+    int step = 0;
+    const auto stepped = [&] {
+        if (progress)
+            progress(Phase::Pages, ++step, steps);
+    };
+    const auto stop = [&] { return cancel && cancel->load() && (report.cancelled = true); };
+    for (size_t pi = 0; pi < pages.size() && !stop(); ++pi, stepped()) {
+        const split::Page &p = pages[pi];
+        const QString name = admitted(album, p.number, p.count == 0, photoPages, report);
+        if (name.isEmpty())
+            continue;
+        const QByteArray bytes = modern::albumPage(o, shown, p.first, p.count, p.label, names, int(pi));
+        if (const QString failure = page::save(folder, name, bytes); !failure.isEmpty()) {
+            report.failed.push_back({name, failure});
+        } else {
+            report.written.append(fsname::join(folder, name));
+            report.needed.append(name);
+        }
+    }
+    // Photo pages lead up to an album page: none without one.
+    if (shown.empty() || report.cancelled || report.written.isEmpty())
+        return;
+
+    webcopy::Store store(folder);
+    const int folderError = store.prepare(sub);
+    QSet<QString> kept;
+    for (size_t i = 0; i < shown.size() && !stop(); ++i, stepped()) {
+        const modern::Shown &s = shown[i];
+        const QString inWeb = s.page.mid(webcopy::folderName.size() + 1);
+        webcopy::Photo put{s.page, webcopy::Outcome::NoFolder, folderError};
+        if (folderError == 0)
+            put.outcome = store.put(inWeb, modern::photoPage(o, shown, int(i)), &put.error);
+        kept.insert(inWeb);
+        if (put.outcome != webcopy::Outcome::Made && put.outcome != webcopy::Outcome::UpToDate) {
+            report.failed.push_back({s.page, webcopy::reason(put)});
+            continue;
+        }
+        report.needed.append(s.page);
+        report.needed.append(modern::neededBy(o, s));
+    }
+    // Pages of photos that left the album go; a cut-short run keeps them.
+    if (!report.cancelled && folderError == 0)
+        store.prune(sub, kept);
+    if (const QString background = localBackground(album, folder); !background.isEmpty())
+        report.needed.append(background);
+    report.needed.removeDuplicates();
+}
+
+} // namespace
+
+void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
+    const QSet<QString> &photoPages, Report &report, const QSet<QString> &webCopies)
+{
+    const QString name = admitted(album, bbb, entries.isEmpty(), photoPages, report);
+    if (name.isEmpty())
+        return;
     page::Options o;
     o.title = album.title;
     o.backLink = album.backLink;
@@ -102,16 +240,18 @@ Report generate(const album::Album &album, const QString &folder, const Options 
     // at the end when no thread can be had.
     std::future<QStringList> missing
         = std::async(std::launch::async | std::launch::deferred, photocheck::missing, album.entries, folder);
+    if (options.style == Style::Modern) {
+        generateModern(report, folder, options, progress, cancel);
+        report.missing = missing.get();
+        // A photo that is not there cannot be sent; its pages link it all the same.
+        for (const QString &photo : std::as_const(report.missing))
+            report.needed.removeAll(photo);
+        return report;
+    }
     QSet<QString> webCopies;
     if (options.webEdge) {
-        QStringList photos;
-        photos.reserve(album.entries.size());
-        for (const QString &entry : album.entries)
-            photos.append(photoentry::fileName(entry));
-        fileops::Progress copying;
-        if (progress)
-            copying = [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
-        report.web = webcopy::update(folder, photos, *options.webEdge, copying, cancel);
+        report.web = webcopy::update(folder, photoNames(album.entries), *options.webEdge, copyingProgress(progress),
+            cancel);
         webCopies = report.web->copied();
     }
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);

@@ -42,15 +42,29 @@ struct Report
     int pages = 0; // the pages the album makes
 };
 
+enum class Style {
+    Classic, // today's pages: Shift_JIS, a table of two columns
+    Modern,  // pages for phones, with a page for each photo in web
+};
+
 // What generation does besides the pages; nothing by default.
 struct Options
 {
     // The longer side of the web-size copies the pages show, made in the
     // folder "web" before the pages are written.
     std::optional<int> webEdge;
+    Style style = Style::Classic;
+    // The modern style's largest pictures: their longer side.
+    int imageEdge = webcopy::defaultEdge;
+    // The modern style's photo pages link the photo itself.
+    bool originals = true;
+    // Where the album's folder is public, for the modern style's Open Graph
+    // tags; empty: no tags.
+    QString albumUrl{};
 };
 
-// A run first makes the web copies (when asked for), then the pages.
+// A run first makes the web copies (when asked for) or the modern style's
+// pictures, then the pages.
 enum class Phase { WebCopies, Pages };
 
 // Called after each web copy and after each page: the phase, how many of
@@ -59,7 +73,8 @@ using Progress = std::function<void(Phase phase, int done, int total)>;
 
 // Writes the album's pages into folder. cancel, when given, is looked at
 // before each web copy and between pages: a cancelled run writes no further
-// page, and a run cancelled while copying writes none.
+// page, and a run cancelled while copying writes none. The modern style
+// makes no web copies: webEdge is left aside.
 Report generate(const album::Album &album, const QString &folder, const Options &options = {},
     const Progress &progress = {}, const std::atomic_bool *cancel = nullptr);
 

@@ -28,7 +28,9 @@ void main1::makemoto()
         return phase == engine::Phase::WebCopies ? QStringLiteral("Web 用の縮小写真を作っています…")
                                                  : QStringLiteral("ページを作成しています…");
     };
-    longwork::Job job(label(options.webEdge ? engine::Phase::WebCopies : engine::Phase::Pages));
+    // The modern style makes its pictures first, as web copies are made.
+    const bool pictures = options.webEdge || options.style == engine::Style::Modern;
+    longwork::Job job(label(pictures ? engine::Phase::WebCopies : engine::Phase::Pages));
     engine::Report report;
     const bool stays = longwork::run(this, job, [&] {
         const auto progress = [&](engine::Phase phase, int done, int total) {

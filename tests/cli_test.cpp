@@ -121,6 +121,33 @@ TEST_F(MakeArguments, Accepted)
     }
 }
 
+TEST_F(MakeArguments, TheStyleOptions)
+{
+    const struct
+    {
+        QStringList args;
+        bool modern, originals;
+        const char *url;
+    } table[] = {
+        {words({u"a.txt"}), false, true, ""},
+        {words({u"a.txt", u"--style=modern"}), true, true, ""},
+        {words({u"a.txt", u"--style", u"classic"}), false, true, ""},
+        {words({u"--no-originals", u"--style=modern", u"a.txt"}), true, false, ""},
+        {words({u"a.txt", u"--url", u"https://example.jp/旅/"}), false, true, "https://example.jp/%E6%97%85/"},
+        {words({u"a.txt", u"--url=http://example.jp"}), false, true, "http://example.jp"},
+    };
+    for (const auto &row : table) {
+        const auto parsed = cli::parseMake(row.args);
+        ASSERT_TRUE(std::holds_alternative<cli::MakeArgs>(parsed)) << std::get<cli::Reply>(parsed).err.toStdString();
+        const cli::MakeArgs &made = std::get<cli::MakeArgs>(parsed);
+        EXPECT_EQ(made.modern, row.modern) << row.args.join(u' ').toStdString();
+        EXPECT_EQ(made.originals, row.originals) << row.args.join(u' ').toStdString();
+        EXPECT_EQ(made.url, QString::fromUtf8(row.url)) << row.args.join(u' ').toStdString();
+    }
+    for (const char *option : {"--style=modern", "--no-originals", "--url URL"})
+        EXPECT_TRUE(cli::usage().contains(QLatin1String(option))) << option;
+}
+
 TEST_F(MakeArguments, RefusedWithTheReason)
 {
     const struct
@@ -149,6 +176,11 @@ TEST_F(MakeArguments, RefusedWithTheReason)
         {words({u"a.txt", u"--split", u"--split"}), QStringLiteral("--split が２回指定されています。")},
         {words({u"a.txt", u"--width=5", u"--width", u"6"}), QStringLiteral("--width が２回指定されています。")},
         {words({u"a\uFFFD.txt"}), QStringLiteral("「a\uFFFD.txt」には読み取れない文字があります。")},
+        {words({u"a.txt", u"--style=fancy"}), QStringLiteral("--style は classic か modern にしてください（「fancy」）。")},
+        {words({u"a.txt", u"--style"}), QStringLiteral("--style の後にスタイル（classic か modern）を指定")},
+        {words({u"a.txt", u"--no-originals=1"}), QStringLiteral("「--no-originals=1」は使えないオプションです。")},
+        {words({u"a.txt", u"--url", u"ftp://example.jp/"}), QStringLiteral("http:// か https:// で始まるアドレス")},
+        {words({u"a.txt", u"--url", u"example.jp"}), QStringLiteral("（「example.jp」）")},
     };
     for (const auto &row : table) {
         const auto parsed = cli::parseMake(row.args);

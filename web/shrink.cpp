@@ -10,23 +10,22 @@ namespace webcopy {
 
 namespace {
 
-// Upright, at the copy's size. The JPEG decoder scales by M/8 while it
-// decodes and smooths the rest, far cheaper than decoding all of a large photo.
+// Upright, at the largest picture's size. The JPEG decoder scales by M/8
+// while it decodes and smooths the rest, far cheaper than decoding all of a
+// large photo.
 QImage decode(QImageReader &reader, int edge)
 {
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    if (!stored.isValid())
+    const QSize upright = uprightSize(reader);
+    if (!upright.isValid())
         return {};
     const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-    const QSize upright = turned ? stored.transposed() : stored;
     const QSize target = fit(upright, edge);
     if (target != upright)
         reader.setScaledSize(turned ? target.transposed() : target);
     return reader.read();
 }
 
-QByteArray encode(const QImage &image)
+QByteArray encode(const QImage &image, int quality)
 {
     // Only the pixels: the reader keeps the photo's comments as image text,
     // which the writer would put back into the copy.
@@ -55,22 +54,37 @@ QSize fit(QSize size, int edge)
     return QSize(int(std::max<qint64>(1, (w * edge + h / 2) / h)), edge);
 }
 
-Shrunk shrink(QIODevice *photo, int edge)
+QSize uprightSize(QImageReader &reader)
 {
-    QImageReader reader(photo);
-    if (reader.format() != "jpeg")
-        return {Outcome::NotJpeg, {}};
-    QImage image = decode(reader, edge);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    if (!stored.isValid())
+        return {};
+    return reader.transformation() & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
+}
+
+Shrunk shrink(QImageReader &reader, const std::vector<Target> &targets)
+{
+    if (targets.empty())
+        return {Outcome::Made, {}};
+    QImage image = decode(reader, targets.front().edge);
     if (image.isNull())
         return {Outcome::Undecodable, {}};
     // A grey picture has no colour to correct.
     if (image.colorSpace().isValid() && image.colorSpace() != QColorSpace::SRgb
         && image.format() != QImage::Format_Grayscale8)
         image.convertToColorSpace(QColorSpace::SRgb);
-    const QByteArray jpeg = encode(image);
-    if (jpeg.isEmpty())
-        return {Outcome::Undecodable, {}};
-    return {Outcome::Made, jpeg};
+    Shrunk out{Outcome::Made, {}};
+    for (const Target &t : targets) {
+        // Each smaller picture from the one before it: fewer pixels to smooth.
+        const QSize size = fit(image.size(), t.edge);
+        if (size != image.size())
+            image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        out.jpegs.push_back(encode(image, t.quality));
+        if (out.jpegs.back().isEmpty())
+            return {Outcome::Undecodable, {}};
+    }
+    return out;
 }
 
 } // namespace webcopy

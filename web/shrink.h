@@ -1,24 +1,28 @@
-// One photo turned into its web-size copy, in memory.
+// One photo turned into its web-size pictures, in memory.
 #pragma once
 
 #include "web/webcopy.h"
 
 #include <QByteArray>
 
-class QIODevice;
+#include <vector>
+
+class QImageReader;
 
 namespace webcopy {
 
-// JPEG quality of the copies: no visible loss at web sizes, a fraction of the bytes.
-inline constexpr int quality = 85;
-
 struct Shrunk
 {
-    Outcome outcome; // Made with jpeg set, or NotJpeg or Undecodable
-    QByteArray jpeg;
+    Outcome outcome; // Made with jpegs set, or Undecodable
+    std::vector<QByteArray> jpegs; // one for each picture asked for, in the same order
 };
 
-// The copy of the picture read from photo, as the bytes of a JPEG file.
-Shrunk shrink(QIODevice *photo, int edge);
+// The size of the reader's picture as it is shown, turned upright; invalid
+// when its header cannot be read.
+QSize uprightSize(QImageReader &reader);
+
+// The reader's picture in the size and quality of each target, largest
+// first, as the bytes of JPEG files. Decoded once, at the largest.
+Shrunk shrink(QImageReader &reader, const std::vector<Target> &targets);
 
 } // namespace webcopy

@@ -6,6 +6,7 @@
 #include "web/shrink.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <QThread>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,7 +31,7 @@ struct Run
 {
     QByteArray folder; // the photos' folder, as the disk spells it
     QByteArray web;
-    int edge;
+    const Plan &plan;
     Ledger &ledger;
 };
 
@@ -70,11 +72,11 @@ Outcome place(const QByteArray &temporary, const QByteArray &target, bool replac
     return e == EEXIST ? Outcome::Foreign : Outcome::Failed;
 }
 
-Outcome write(const Run &run, const QByteArray &name, const Stamp &photo, const QByteArray &jpeg, bool replacing,
-              int *error)
+Outcome write(const Run &run, const QByteArray &name, const Stamp &photo, int edge, const QByteArray &jpeg,
+              bool replacing, int *error)
 {
     QByteArray temporary;
-    Record record{{}, photo, run.edge, contentHash(jpeg)};
+    Record record{{}, photo, edge, contentHash(jpeg)};
     if (!writeTemporary(run.web, jpeg, &temporary, &record.copy, error))
         return Outcome::Failed;
     if (!run.ledger.add(name, record, error)) {
@@ -84,15 +86,29 @@ Outcome write(const Run &run, const QByteArray &name, const Stamp &photo, const 
     return place(temporary, join(run.web, name), replacing, error);
 }
 
-Outcome copyOne(const Run &run, const QString &photoName, int *error)
+// What stands under a picture's name: nothing, a picture of ours (up to date
+// or not), or a file Kamerio did not make.
+enum class Found { Free, Ours, Current, Foreign, Error };
+
+Found lookUp(const Ledger &ledger, const QByteArray &web, const QByteArray &name, const Stamp &photo, int edge)
 {
-    if (!bareName(photoName)) {
-        *error = EINVAL;
+    struct stat st;
+    if (lstat(join(web, name).constData(), &st) != 0)
+        return errno == ENOENT ? Found::Free : Found::Error;
+    const std::optional<Record> ours = S_ISREG(st.st_mode) ? ledger.find(name, stampOf(st)) : std::nullopt;
+    if (!ours)
+        return Found::Foreign;
+    return ours->photo == photo && ours->edge == edge ? Found::Current : Found::Ours;
+}
+
+Outcome copyOne(const Run &run, Photo &p)
+{
+    if (!bareName(p.name)) {
+        p.error = EINVAL;
         return Outcome::Failed;
     }
-    const QByteArray name = fsname::encode(photoName);
     // Without O_NONBLOCK a pipe listed as a photo would wait for a writer.
-    const int fd = open(join(run.folder, name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = open(join(run.folder, fsname::encode(p.name)).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? Outcome::Missing : Outcome::Undecodable;
     QFile photo;
@@ -101,24 +117,40 @@ Outcome copyOne(const Run &run, const QString &photoName, int *error)
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return Outcome::NotJpeg;
     const Stamp photoStamp = stampOf(st);
+    QImageReader reader(&photo);
+    if (reader.format() != "jpeg")
+        return Outcome::NotJpeg;
+    p.size = uprightSize(reader);
+    if (!p.size.isValid())
+        return Outcome::Undecodable;
 
-    const QByteArray target = join(run.web, name);
-    const bool present = lstat(target.constData(), &st) == 0;
-    if (!present && errno != ENOENT) {
-        *error = errno;
-        return Outcome::Failed;
+    std::vector<Target> targets = run.plan(p.name, p.size);
+    std::sort(targets.begin(), targets.end(), [](const Target &a, const Target &b) { return a.edge > b.edge; });
+    std::vector<std::pair<QByteArray, bool>> wanted; // name, replacing a picture of ours
+    std::vector<Target> wantedTargets;
+    for (const Target &t : targets) {
+        const QByteArray name = fsname::encode(t.name);
+        switch (lookUp(run.ledger, run.web, name, photoStamp, t.edge)) {
+        case Found::Current: continue;
+        case Found::Foreign: return Outcome::Foreign;
+        case Found::Error: p.error = errno; return Outcome::Failed;
+        case Found::Free: wanted.emplace_back(name, false); break;
+        case Found::Ours: wanted.emplace_back(name, true); break;
+        }
+        wantedTargets.push_back(t);
     }
-    if (present) {
-        const std::optional<Record> ours = S_ISREG(st.st_mode) ? run.ledger.find(name, stampOf(st)) : std::nullopt;
-        if (!ours)
-            return Outcome::Foreign;
-        if (ours->photo == photoStamp && ours->edge == run.edge)
-            return Outcome::UpToDate;
+    if (wanted.empty())
+        return Outcome::UpToDate;
+    const Shrunk made = shrink(reader, wantedTargets);
+    if (made.outcome != Outcome::Made)
+        return made.outcome;
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        const Outcome o = write(run, wanted[i].first, photoStamp, wantedTargets[i].edge, made.jpegs[i],
+                                wanted[i].second, &p.error);
+        if (o != Outcome::Made)
+            return o;
     }
-    const Shrunk copy = shrink(&photo, run.edge);
-    if (copy.outcome != Outcome::Made)
-        return copy.outcome;
-    return write(run, name, photoStamp, copy.jpeg, present, error);
+    return Outcome::Made;
 }
 
 // Runs work(i) for every i below count on that many threads, and reports
@@ -174,6 +206,15 @@ QSet<QString> Result::copied() const
 Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress,
               const std::atomic_bool *cancel, int workers)
 {
+    const int copyEdge = edge > 0 ? edge : defaultEdge;
+    return update(
+        folder, photoNames, [copyEdge](const QString &photo, QSize) { return std::vector<Target>{{photo, copyEdge}}; },
+        progress, cancel, workers);
+}
+
+Result update(const QString &folder, const QStringList &photoNames, const Plan &plan,
+              const fileops::Progress &progress, const std::atomic_bool *cancel, int workers)
+{
     Result r;
     QSet<QString> seen;
     for (const QString &name : photoNames) {
@@ -193,7 +234,7 @@ Result update(const QString &folder, const QStringList &photoNames, int edge, co
     }
     removeLeftovers(web);
     Ledger ledger(web);
-    const Run run{fsname::encode(folder), web, edge > 0 ? edge : defaultEdge, ledger};
+    const Run run{fsname::encode(folder), web, plan, ledger};
     const int count = int(r.photos.size());
     const int threads = std::clamp(workers > 0 ? workers : QThread::idealThreadCount(), 1, count);
     forEach(
@@ -201,7 +242,7 @@ Result update(const QString &folder, const QStringList &photoNames, int edge, co
         [&](int i) {
             Photo &p = r.photos[size_t(i)];
             if (!cancel || !cancel->load())
-                p.outcome = copyOne(run, p.name, &p.error);
+                p.outcome = copyOne(run, p);
         },
         progress);
     ledger.tidy();
@@ -247,6 +288,87 @@ QString report(const Result &result)
     if (failed > namedFailures)
         text += QStringLiteral("\nほか %1 枚").arg(failed - namedFailures);
     return QStringLiteral("次の写真は Web 用の縮小写真を作れませんでした（ページには元の写真をそのまま載せます）。") + text;
+}
+
+Store::Store(const QString &folder)
+    : web_(fsname::encode(fsname::join(folder, folderName)))
+{
+    folderError_ = prepareFolder(web_);
+    if (folderError_ == 0)
+        ledger_ = std::make_unique<Ledger>(web_);
+}
+
+Store::~Store()
+{
+    if (ledger_)
+        ledger_->tidy();
+}
+
+int Store::prepare(const QString &sub)
+{
+    if (folderError_ != 0)
+        return folderError_;
+    const QByteArray dir = join(web_, fsname::encode(sub));
+    const int e = prepareFolder(dir);
+    if (e == 0)
+        removeLeftovers(dir);
+    return e;
+}
+
+Outcome Store::put(const QString &name, const QByteArray &bytes, int *error)
+{
+    if (!ledger_) {
+        *error = folderError_;
+        return Outcome::NoFolder;
+    }
+    const QByteArray encoded = fsname::encode(name);
+    const QByteArray target = join(web_, encoded);
+    struct stat st;
+    const bool present = lstat(target.constData(), &st) == 0;
+    if (!present && errno != ENOENT) {
+        *error = errno;
+        return Outcome::Failed;
+    }
+    if (present) {
+        const std::optional<Record> ours = S_ISREG(st.st_mode) ? ledger_->find(encoded, stampOf(st)) : std::nullopt;
+        if (!ours)
+            return Outcome::Foreign;
+        // An unchanged page keeps its time, so an upload tool sends it no more.
+        if (ours->content == contentHash(bytes))
+            return Outcome::UpToDate;
+    }
+    // The temporary is made beside the page, so that it takes its name in one step.
+    const QByteArray dir = target.left(target.lastIndexOf('/'));
+    QByteArray temporary;
+    Record record{{}, {}, 0, contentHash(bytes)};
+    if (!writeTemporary(dir, bytes, &temporary, &record.copy, error))
+        return Outcome::Failed;
+    if (!ledger_->add(encoded, record, error)) {
+        unlink(temporary.constData());
+        return Outcome::Failed;
+    }
+    return place(temporary, target, present, error);
+}
+
+void Store::prune(const QString &sub, const QSet<QString> &keep)
+{
+    if (!ledger_)
+        return;
+    const QByteArray dir = join(web_, fsname::encode(sub));
+    DIR *d = opendir(dir.constData());
+    if (!d)
+        return;
+    while (dirent *e = readdir(d)) {
+        const QByteArray file(e->d_name);
+        const QByteArray name = fsname::encode(sub) + '/' + file;
+        struct stat st;
+        if (file.startsWith('.') || keep.contains(fsname::decode(name))
+            || fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (ledger_->find(name, stampOf(st)))
+            unlinkat(dirfd(d), e->d_name, 0);
+    }
+    closedir(d);
 }
 
 } // namespace webcopy

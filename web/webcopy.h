@@ -12,6 +12,8 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace webcopy {
@@ -35,6 +37,7 @@ struct Photo
     QString name;
     Outcome outcome = Outcome::Cancelled;
     int error = 0; // the errno value of a failed write
+    QSize size{}; // the photo as shown, upright, when its header could be read
 };
 
 struct Result
@@ -51,14 +54,64 @@ struct Result
 // brought down to edge, the aspect kept, never enlarged.
 QSize fit(QSize size, int edge);
 
+// JPEG quality of the copies: no visible loss at web sizes, a fraction of the bytes.
+inline constexpr int quality = 85;
+
+// One picture made from a photo: its name in web (a sub-folder of web at
+// most), its longer side and its JPEG quality.
+struct Target
+{
+    QString name;
+    int edge = 0;
+    int quality = webcopy::quality;
+};
+
+// The pictures a photo of that name and upright size gets.
+using Plan = std::function<std::vector<Target>(const QString &photo, QSize upright)>;
+
 // Brings folder/web up to date for the photos, given as bare file names in
-// folder. Copies are made on every core (workers 0), or on that many threads.
+// folder: each gets the pictures plan names, all made from one decoding.
+// Pictures are made on every core (workers 0), or on that many threads.
 // progress is called on the calling thread after each photo; cancel is read
 // before each photo, and a photo not begun by then is left Cancelled. A file
-// in web that Kamerio did not make is never replaced or removed, and no copy
-// ever stands half-written under its own name.
+// in web that Kamerio did not make is never replaced or removed, and no
+// picture ever stands half-written under its own name.
+Result update(const QString &folder, const QStringList &photoNames, const Plan &plan,
+              const fileops::Progress &progress = {}, const std::atomic_bool *cancel = nullptr, int workers = 0);
+
+// Today's copies: one picture a photo, of the longer side edge, under the
+// photo's own name.
 Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress = {},
               const std::atomic_bool *cancel = nullptr, int workers = 0);
+
+class Ledger;
+
+// Files of Kamerio's own in web other than pictures (pages), under the
+// same rules: written whole or not at all, never over a file Kamerio did
+// not make, and only the files it made are ever removed.
+class Store
+{
+public:
+    explicit Store(const QString &folder);
+    ~Store();
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+
+    // Why web cannot be used (ENOTDIR: it is not a folder), else 0.
+    int folderError() const { return folderError_; }
+    // Makes the sub-folder sub of web; 0, or why it cannot be used.
+    int prepare(const QString &sub);
+    // Puts bytes under name (relative to web). Made, UpToDate when the file
+    // already holds them, Foreign or Failed with *error.
+    Outcome put(const QString &name, const QByteArray &bytes, int *error);
+    // Removes the files Kamerio made in the sub-folder sub that keep lacks.
+    void prune(const QString &sub, const QSet<QString> &keep);
+
+private:
+    QByteArray web_;
+    int folderError_ = 0;
+    std::unique_ptr<Ledger> ledger_;
+};
 
 // Why a photo has no copy, in a few words; empty when it has one.
 QString reason(const Photo &photo);
