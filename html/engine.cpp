@@ -58,24 +58,43 @@ Report generate(const album::Album &album, const QString &folder, const Options 
     // at the end when no thread can be had.
     std::future<QStringList> missing
         = std::async(std::launch::async | std::launch::deferred, photocheck::missing, album.entries, folder);
-    QSet<QString> webCopies;
-    if (options.webEdge) {
-        QStringList photos;
-        photos.reserve(album.entries.size());
-        for (const QString &entry : album.entries)
-            photos.append(photoentry::fileName(entry));
-        fileops::Progress copying;
-        if (progress)
-            copying = [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
-        report.web = webcopy::update(folder, photos, *options.webEdge, copying, cancel);
-        webCopies = report.web->copied();
-    }
     const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
     report.pages = int(pages.size());
     QStringList names;
     for (const split::Page &p : pages)
         names.append(page::fileName(album.pageName, p.number));
     const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
+    // Copies no page shows would only take room.
+    const bool anyPage = std::any_of(names.cbegin(), names.cend(), [&](const QString &name) {
+        return !name.isEmpty() && !photoPages.contains(name) && page::isFileName(name);
+    });
+    std::unique_ptr<webcopy::RunLock> lock;
+    QSet<QString> webCopies;
+    if (options.webEdge && anyPage) {
+        QStringList photos;
+        photos.reserve(album.entries.size());
+        for (const QString &entry : album.entries)
+            photos.append(photoentry::fileName(entry));
+        int lockError = 0;
+        if (!options.heldLock) {
+            const auto waiting = [&progress] {
+                if (progress)
+                    progress(Phase::Waiting, 0, 0);
+            };
+            lock = webcopy::RunLock::acquire(fsname::encode(folder), waiting, cancel, &lockError);
+        }
+        if (!options.heldLock && !lock && lockError == 0) {
+            report.cancelled = true;
+            report.missing = missing.get();
+            return report;
+        }
+        fileops::Progress copying;
+        if (progress)
+            copying = [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
+        report.web = lockError != 0 ? webcopy::unmade(photos, lockError)
+                                    : webcopy::update(folder, photos, *options.webEdge, copying, cancel);
+        webCopies = report.web->copied();
+    }
     for (size_t i = 0; i < pages.size(); ++i) {
         // A cancel while copying stops before the first page: the pages
         // would show the photos it left without a copy.

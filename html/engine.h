@@ -4,6 +4,7 @@
 #pragma once
 
 #include "album/album.h"
+#include "web/runlock.h"
 #include "web/webcopy.h"
 
 #include <QSet>
@@ -43,18 +44,24 @@ struct Options
     // The longer side of the web-size copies the pages show, made in the
     // folder "web" before the pages are written.
     std::optional<int> webEdge;
+    // The folder's lock, when the caller already holds it for work that goes
+    // on after the pages; otherwise a run that writes into web takes it for
+    // itself, waiting while another run holds it.
+    const webcopy::RunLock *heldLock = nullptr;
 };
 
-// A run first makes the web copies (when asked for), then the pages.
-enum class Phase { WebCopies, Pages };
+// A run that writes into web may first wait for another run on the same
+// folder; it makes the web copies (when asked for), then the pages.
+enum class Phase { Waiting, WebCopies, Pages };
 
 // Called after each web copy and after each page: the phase, how many of
 // its steps are done and how many it has.
 using Progress = std::function<void(Phase phase, int done, int total)>;
 
 // Writes the album's pages into folder. cancel, when given, is looked at
-// before each web copy and between pages: a cancelled run writes no further
-// page, and a run cancelled while copying writes none.
+// while waiting, before each web copy and between pages: a cancelled run
+// writes no further page, and a run cancelled while waiting or copying
+// writes none. The web copies are made only when a page can be written.
 Report generate(const album::Album &album, const QString &folder, const Options &options = {},
     const Progress &progress = {}, const std::atomic_bool *cancel = nullptr);
 

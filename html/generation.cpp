@@ -25,8 +25,12 @@ void main1::makemoto()
     const QString folder = Label1->text();
     const engine::Options options = generationOptions();
     const auto label = [](engine::Phase phase) {
-        return phase == engine::Phase::WebCopies ? QStringLiteral("Web 用の縮小写真を作っています…")
-                                                 : QStringLiteral("ページを作成しています…");
+        switch (phase) {
+        case engine::Phase::Waiting: return webcopy::waitingLabel;
+        case engine::Phase::WebCopies: return QStringLiteral("Web 用の縮小写真を作っています…");
+        case engine::Phase::Pages: break;
+        }
+        return QStringLiteral("ページを作成しています…");
     };
     longwork::Job job(label(options.webEdge ? engine::Phase::WebCopies : engine::Phase::Pages));
     engine::Report report;

@@ -31,6 +31,8 @@ struct Run
     QByteArray web;
     int edge;
     Ledger &ledger;
+    // Files the list does not know that the user lets us replace, as they stood then.
+    QHash<QByteArray, Stamp> reclaim;
 };
 
 // A name that reaches a file of the folder itself and whose copy cannot be
@@ -109,10 +111,12 @@ Outcome copyOne(const Run &run, const QString &photoName, int *error)
         return Outcome::Failed;
     }
     if (present) {
-        const std::optional<Record> ours = S_ISREG(st.st_mode) ? run.ledger.find(name, stampOf(st)) : std::nullopt;
-        if (!ours)
+        const bool regular = S_ISREG(st.st_mode);
+        const std::optional<Record> ours = regular ? run.ledger.find(name, stampOf(st)) : std::nullopt;
+        const auto claimed = run.reclaim.constFind(name);
+        if (!ours && !(regular && claimed != run.reclaim.cend() && *claimed == stampOf(st)))
             return Outcome::Foreign;
-        if (ours->photo == photoStamp && ours->edge == run.edge)
+        if (ours && ours->photo == photoStamp && ours->edge == run.edge)
             return Outcome::UpToDate;
     }
     const Shrunk copy = shrink(&photo, run.edge);
@@ -159,41 +163,33 @@ QString writeReason(int error)
     }
 }
 
-} // namespace
-
-QSet<QString> Result::copied() const
+std::vector<Photo> each(const QStringList &photoNames)
 {
-    QSet<QString> names;
-    for (const Photo &p : photos) {
-        if (p.outcome == Outcome::Made || p.outcome == Outcome::UpToDate)
-            names.insert(p.name);
-    }
-    return names;
-}
-
-Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress,
-              const std::atomic_bool *cancel, int workers)
-{
-    Result r;
+    std::vector<Photo> photos;
     QSet<QString> seen;
     for (const QString &name : photoNames) {
         if (!seen.contains(name)) {
             seen.insert(name);
-            r.photos.push_back({name});
+            photos.push_back({name});
         }
     }
+    return photos;
+}
+
+Result copyAll(const QString &folder, const QStringList &photoNames, int edge, const QHash<QByteArray, Stamp> &reclaim,
+               const fileops::Progress &progress, const std::atomic_bool *cancel, int workers)
+{
+    Result r;
+    r.photos = each(photoNames);
     if (r.photos.empty())
         return r;
     const QByteArray web = fsname::encode(fsname::join(folder, folderName));
-    r.folderError = prepareFolder(web);
-    if (r.folderError != 0) {
-        for (Photo &p : r.photos)
-            p = {p.name, Outcome::NoFolder, r.folderError};
-        return r;
-    }
+    if (const int error = prepareFolder(web); error != 0)
+        return unmade(photoNames, error);
     removeLeftovers(web);
     Ledger ledger(web);
-    const Run run{fsname::encode(folder), web, edge > 0 ? edge : defaultEdge, ledger};
+    r.ledger = ledger.health();
+    const Run run{fsname::encode(folder), web, edge > 0 ? edge : defaultEdge, ledger, reclaim};
     const int count = int(r.photos.size());
     const int threads = std::clamp(workers > 0 ? workers : QThread::idealThreadCount(), 1, count);
     forEach(
@@ -210,6 +206,67 @@ Result update(const QString &folder, const QStringList &photoNames, int edge, co
     return r;
 }
 
+} // namespace
+
+QSet<QString> Result::copied() const
+{
+    QSet<QString> names;
+    for (const Photo &p : photos) {
+        if (p.outcome == Outcome::Made || p.outcome == Outcome::UpToDate)
+            names.insert(p.name);
+    }
+    return names;
+}
+
+Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress,
+              const std::atomic_bool *cancel, int workers)
+{
+    return copyAll(folder, photoNames, edge, {}, progress, cancel, workers);
+}
+
+Result unmade(const QStringList &photoNames, int error)
+{
+    Result r;
+    r.photos = each(photoNames);
+    r.folderError = error;
+    for (Photo &p : r.photos)
+        p = {p.name, Outcome::NoFolder, error};
+    return r;
+}
+
+std::vector<Disowned> disowned(const QString &folder, const QStringList &photoNames, LedgerHealth *health)
+{
+    std::vector<Disowned> out;
+    const QByteArray dir = fsname::encode(folder);
+    const QByteArray web = join(dir, fsname::encode(folderName));
+    const Ledger ledger(web);
+    if (health)
+        *health = ledger.health();
+    for (const Photo &p : each(photoNames)) {
+        const QByteArray name = fsname::encode(p.name);
+        struct stat st;
+        if (!bareName(p.name) || stat(join(dir, name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (lstat(join(web, name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (!ledger.find(name, stampOf(st)))
+            out.push_back({p.name, stampOf(st)});
+    }
+    return out;
+}
+
+Result remake(const QString &folder, const std::vector<Disowned> &files, int edge, const fileops::Progress &progress,
+              const std::atomic_bool *cancel)
+{
+    QStringList names;
+    QHash<QByteArray, Stamp> reclaim;
+    for (const Disowned &d : files) {
+        names.append(d.name);
+        reclaim.insert(fsname::encode(d.name), d.stamp);
+    }
+    return copyAll(folder, names, edge, reclaim, progress, cancel, 0);
+}
+
 QString reason(const Photo &photo)
 {
     switch (photo.outcome) {
@@ -219,11 +276,28 @@ QString reason(const Photo &photo)
     case Outcome::NotJpeg: return QStringLiteral("JPEG ではありません");
     case Outcome::Undecodable: return QStringLiteral("JPEG として読めません");
     case Outcome::Foreign: return QStringLiteral("%1 に同じ名前の別のﾌｧｲﾙがあります").arg(folderName);
-    case Outcome::NoFolder:
-        return photo.error == ENOTDIR ? QStringLiteral("%1 がﾌｫﾙﾀﾞではありません").arg(folderName)
-                                      : writeReason(photo.error);
+    case Outcome::NoFolder: return folderReason(photo.error);
     case Outcome::Failed: return writeReason(photo.error);
     case Outcome::Cancelled: return QStringLiteral("キャンセルしました");
+    }
+    return QString();
+}
+
+QString folderReason(int error)
+{
+    return error == ENOTDIR ? QStringLiteral("%1 がﾌｫﾙﾀﾞではありません").arg(folderName) : writeReason(error);
+}
+
+QString ledgerNote(LedgerHealth health)
+{
+    switch (health) {
+    case LedgerHealth::Fine: return QString();
+    case LedgerHealth::Garbled:
+        return QStringLiteral("%1 の縮小写真の記録（%2）が壊れていたため、読めませんでした。").arg(folderName, QLatin1String(ledgerFile));
+    case LedgerHealth::TooLarge:
+        return QStringLiteral("%1 の縮小写真の記録（%2）が %3 MiB を超えていたため、壊れているものとして扱いました。")
+            .arg(folderName, QLatin1String(ledgerFile))
+            .arg(maxLedgerBytes >> 20);
     }
     return QString();
 }
@@ -235,18 +309,28 @@ QString report(const Result &result)
             .arg(reason(result.photos.front()));
     QString text;
     int failed = 0;
+    bool foreign = false;
     for (const Photo &p : result.photos) {
         const QString why = reason(p);
         if (why.isEmpty())
             continue;
+        foreign = foreign || p.outcome == Outcome::Foreign;
         if (++failed <= namedFailures)
             text += QStringLiteral("\n%1（%2）").arg(p.name, why);
     }
-    if (failed == 0)
-        return QString();
-    if (failed > namedFailures)
-        text += QStringLiteral("\nほか %1 枚").arg(failed - namedFailures);
-    return QStringLiteral("次の写真は Web 用の縮小写真を作れませんでした（ページには元の写真をそのまま載せます）。") + text;
+    QStringList parts;
+    if (const QString note = ledgerNote(result.ledger); !note.isEmpty())
+        parts.append(note);
+    if (failed > 0) {
+        if (failed > namedFailures)
+            text += QStringLiteral("\nほか %1 枚").arg(failed - namedFailures);
+        parts.append(QStringLiteral("次の写真は Web 用の縮小写真を作れませんでした（ページには元の写真をそのまま載せます）。")
+                     + text);
+    }
+    // A list of copies that was lost or damaged makes our own copies look like the user's.
+    if (foreign)
+        parts.append(remakeHint);
+    return parts.join(u'\n');
 }
 
 } // namespace webcopy
