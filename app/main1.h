@@ -120,6 +120,7 @@ public:
     // The 設定 menu: web/websettings.cpp
     void webphoto_Click();
     void websize_Click(QAction *chosen);
+    void webremake_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -306,6 +306,9 @@ void Ui_main1::setupMenus(QMainWindow *main1)
         edges->addAction(size);
         *sizes[i] = size;
     }
+    // Commands that work on the web folder come after the settings.
+    settei->addSeparator();
+    webremake = item(settei, "webremake", QStringLiteral("Web 用の縮小写真を作り直す…"));
 
     listrclk = popup("listrclk", QStringLiteral("listrclk"));
     list1del = item(listrclk, "list1del", QStringLiteral("リストから削除"));

@@ -49,7 +49,7 @@ public:
         *kousin, *dirnchg, *clpchgdir, *dir1clkn, *rclkdir;
     QAction *sortdate, *sortname;
     QMenu *settei, *websize;
-    QAction *webphoto, *web1024, *web1600, *web2048, *web2560;
+    QAction *webphoto, *web1024, *web1600, *web2048, *web2560, *webremake;
 
     // Creates every control at its place with its caption, and the menus.
     void setupUi(QMainWindow *main1);
