@@ -1,12 +1,14 @@
 #include "cli/cli.h"
 
+#include "fileops/fsname.h"
 #include "html/about.h"
 #include "web/edges.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 namespace cli {
 namespace {
@@ -29,6 +31,19 @@ Reply usageError(const QString &command, const QString &message)
 Reply makeError(const QString &message)
 {
     return usageError(QStringLiteral("kamerio make"), message);
+}
+
+// An absolute path that keeps the bytes of names that are not UTF-8, which
+// Qt's own path functions would replace.
+QString absolute(const QString &path)
+{
+    return QDir::cleanPath(path.startsWith(u'/') ? path : fsname::join(fsname::currentDir(), path));
+}
+
+bool isFolder(const QString &path)
+{
+    struct stat st;
+    return stat(fsname::encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool isWidth(const QString &text)
@@ -135,9 +150,9 @@ std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
                                          .arg(*value, QString::number(widestWidth)));
                 made.width = value->toInt();
             } else {
-                if (!QFileInfo(*value).isDir())
+                if (!isFolder(*value))
                     return makeError(QStringLiteral("出力先のフォルダ「%1」が見つかりません。").arg(*value));
-                made.outDir = QDir(*value).absolutePath();
+                made.outDir = absolute(*value);
             }
         }
     }
@@ -147,10 +162,9 @@ std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
     if (positional.size() > 1)
         return makeError(QStringLiteral("プロジェクトファイルは１つだけ指定してください（%1）。")
                              .arg(positional.join(QStringLiteral("、"))));
-    const QFileInfo project(positional.first());
-    made.project = project.absoluteFilePath();
+    made.project = absolute(positional.first());
     if (made.outDir.isEmpty())
-        made.outDir = project.absolutePath();
+        made.outDir = made.project.left(qMax(made.project.lastIndexOf(u'/'), 1));
     return made;
 }
 

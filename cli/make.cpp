@@ -4,15 +4,36 @@
 #include "html/engine.h"
 #include "project/projectfile.h"
 
+#include <cerrno>
+
 namespace cli {
 
-Reply make(const MakeArgs &args)
+namespace {
+
+// Why the project could not be read: the reason of the failed read, or that
+// what was read is no project.
+QString unreadable(const QString &path, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("「%1」が見つかりません。").arg(path);
+    case EACCES:
+    case EPERM: return QStringLiteral("「%1」を読み取る許可がありません。").arg(path);
+    case EISDIR: return QStringLiteral("「%1」はフォルダです。").arg(path);
+    default: return QStringLiteral("「%1」は %2").arg(path, projectfile::notProject);
+    }
+}
+
+} // namespace
+
+Reply make(const MakeArgs &args, const std::function<void(const QString &)> &tellNow)
 {
     Reply reply;
     const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
-    const projectfile::Loaded loaded = projectfile::load(args.project);
+    int error = 0;
+    const projectfile::Loaded loaded = projectfile::load(args.project, &error);
     if (!loaded.magicMatched) {
-        say(projectfile::notProject);
+        say(QStringLiteral("kamerio make: ") + unreadable(args.project, error));
         reply.status = usageStatus;
         return reply;
     }
@@ -34,7 +55,11 @@ Reply make(const MakeArgs &args)
     }
     engine::Options options;
     options.webEdge = args.webEdge;
-    const engine::Report report = engine::generate(album, args.outDir, options);
+    const auto progress = [&tellNow](engine::Phase phase, int, int) {
+        if (phase == engine::Phase::Waiting && tellNow)
+            tellNow(webcopy::waitingLine);
+    };
+    const engine::Report report = engine::generate(album, args.outDir, options, progress);
     for (const QString &page : report.written)
         reply.out += page + u'\n';
     if (!report.missing.isEmpty())

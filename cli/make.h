@@ -4,6 +4,8 @@
 
 #include "cli/cli.h"
 
+#include <functional>
+
 namespace cli {
 
 // Exit status when the album was refused or a page could not be written.
@@ -14,6 +16,9 @@ constexpr int pagesStatus = 1;
 // pages there, with web-size copies for --web. out holds the path of each
 // page written, a line each; err the messages the window would show, but for
 // "作成しました。" and the notice that the project was made in another folder.
-Reply make(const MakeArgs &args);
+// A project that cannot be read is refused with the reason. tellNow, when
+// given, takes the line said at once while the run waits for another run
+// writing into the same folder.
+Reply make(const MakeArgs &args, const std::function<void(const QString &line)> &tellNow = {});
 
 } // namespace cli
