@@ -24,9 +24,10 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
 # compares against djpeg and the web copy benchmark against vipsthumbnail;
 # the case-only rename test mounts a FAT image; the menu entry, the manual
 # page and the metainfo are checked with their own tools; the sorting
-# benchmark compares against exiftool.
+# benchmark compares against exiftool; the fuzz targets (fuzz/run.sh, run
+# by CI) are built with clang and its libFuzzer.
 [ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs libvips-tools dosfstools fusefat desktop-file-utils man-db
-                                 appstream libimage-exiftool-perl)
+                                 appstream libimage-exiftool-perl clang libclang-rt-14-dev)
 # cpack computes the package's dependencies with dpkg-shlibdeps, and finds
 # the binaries to ask about with file.
 [ "$mode" = package ] && packages+=(dpkg-dev file)
