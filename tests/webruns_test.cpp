@@ -21,6 +21,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QMenu>
 #include <QListWidget>
@@ -268,11 +272,18 @@ TEST_F(WebRuns, AFolderWhoseNameIsNotUtf8GetsItsPagesAndCopiesFromTheWindowAndTh
     EXPECT_TRUE(exists(fsname::join(odd, "index.html")));
     for (const QString &name : names)
         EXPECT_TRUE(exists(fsname::join(odd, "web/" + name))) << name.toStdString();
+    // The save dialog opens on the folder; the user types a name.
+    modals.onFileDialog([](QFileDialog *d) {
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("album.txt"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    w->fsave->trigger();
+    EXPECT_EQ(modals.texts().last(), QStringLiteral("書込み完了"));
+    const QString project = fsname::join(odd, "album.txt");
+    EXPECT_TRUE(exists(project));
 
     // And the command line reaches it as the window does, with the names
     // as the program takes them from its arguments.
-    const QString project = fsname::join(odd, "album.txt");
-    put(project, cp932::encodeLines(projectfile::write(odd, albumOf(names)), cp932::Unmappable::Report));
     unlink(fsname::encode(fsname::join(odd, "index.html")).constData());
     const auto parsed = cli::parseMake({project, QStringLiteral("--out"), odd});
     ASSERT_TRUE(std::holds_alternative<cli::MakeArgs>(parsed)) << std::get<cli::Reply>(parsed).err.toStdString();
@@ -280,4 +291,42 @@ TEST_F(WebRuns, AFolderWhoseNameIsNotUtf8GetsItsPagesAndCopiesFromTheWindowAndTh
     EXPECT_EQ(reply.status, 0) << reply.err.toStdString();
     EXPECT_EQ(reply.out, fsname::join(odd, "index.html") + u'\n');
     EXPECT_TRUE(exists(fsname::join(odd, "index.html")));
+}
+
+TEST_F(WebRuns, NoCopyIsMadeForPagesThatCannotBeWritten)
+{
+    photos(album, {"a.jpg"});
+    for (const QString &pageName : {QString(), QStringLiteral("a.jpg"), QStringLiteral("sub/index.html")}) {
+        album::Album a = albumOf({"a.jpg"});
+        a.pageName = pageName;
+        const engine::Report report = engine::generate(a, album, {1024});
+        EXPECT_TRUE(report.written.isEmpty()) << pageName.toStdString();
+        EXPECT_FALSE(report.web) << pageName.toStdString();
+        EXPECT_FALSE(exists(web)) << pageName.toStdString();
+    }
+}
+
+TEST_F(WebRuns, TheWindowSaysItWaitsForAnotherRunAndItsCancelStopsTheWait)
+{
+    photos(album, {"a.jpg"});
+    QString why;
+    const auto held = webcopy::RunLock::acquire(fsname::encode(album), {}, nullptr, &why);
+    ASSERT_TRUE(held) << why.toStdString();
+    auto w = testkit::window();
+    testkit::Modals modals;
+    w->Dir1->changeTo(album);
+    w->allselec();
+    w->webphoto->trigger();
+    QString shown;
+    testkit::CancelLongWork cancel(w.get(), [&] {
+        const auto *label = w->findChild<QDialog *>(QStringLiteral("longwork"))->findChild<QLabel *>();
+        QTest::qWaitFor([&] { return label->text() == webcopy::waitingLabel; }, 10000);
+        shown = label->text();
+    });
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    EXPECT_EQ(shown, webcopy::waitingLabel);
+    EXPECT_EQ(modals.texts(),
+              QStringList{"html 作成を中止しました。\n0 ページを作成し、残りの 1 ページは作成していません。"});
+    EXPECT_FALSE(exists(fsname::join(album, "index.html")));
+    EXPECT_FALSE(exists(fsname::join(web, "a.jpg")));
 }
