@@ -320,7 +320,7 @@ TEST_F(WebRuns, TheWindowSaysItWaitsForAnotherRunAndItsCancelStopsTheWait)
     QString shown;
     testkit::CancelLongWork cancel(w.get(), [&] {
         const auto *label = w->findChild<QDialog *>(QStringLiteral("longwork"))->findChild<QLabel *>();
-        QTest::qWaitFor([&] { return label->text() == webcopy::waitingLabel; }, 10000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return label->text() == webcopy::waitingLabel; }, 10000));
         shown = label->text();
     });
     QTest::mouseClick(w->Command4, Qt::LeftButton);

@@ -148,6 +148,15 @@ bool writeTemporary(const QByteArray &dir, const QByteArray &bytes, QByteArray *
     return ok;
 }
 
+int prepareFolder(const QByteArray &web)
+{
+    const int made = mkdir(web.constData(), 0777) == 0 ? 0 : errno;
+    struct stat st;
+    if (stat(web.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return made != 0 && made != EEXIST ? made : ENOTDIR;
+    return 0;
+}
+
 void removeLeftovers(const QByteArray &dir)
 {
     DIR *d = opendir(dir.constData());

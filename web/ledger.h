@@ -53,6 +53,10 @@ inline constexpr char ledgerFile[] = ".kamerio-copies";
 // rename into place. On failure nothing is left and *error says why.
 bool writeTemporary(const QByteArray &dir, const QByteArray &bytes, QByteArray *path, Stamp *stamp, int *error);
 
+// Makes web when it is missing; 0 when it is a folder to write into, else
+// why not (ENOTDIR: it is not a folder).
+int prepareFolder(const QByteArray &web);
+
 // Removes the temporaries that a run which died on the way left in dir.
 void removeLeftovers(const QByteArray &dir);
 

@@ -10,7 +10,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace webcopy {
@@ -23,18 +22,15 @@ const QByteArray lockName = QByteArray(reservedPrefix) + "-lock";
 // still locks: flock needs no write access.
 int openLockFile(const QByteArray &web, int *error)
 {
-    const int made = mkdir(web.constData(), 0777) == 0 ? 0 : errno;
-    struct stat st;
-    if (stat(web.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        *error = made != 0 && made != EEXIST ? made : ENOTDIR;
+    if ((*error = prepareFolder(web)) != 0)
         return -1;
-    }
     const QByteArray path = join(web, lockName);
     int fd = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
+    const int refused = errno;
+    if (fd < 0 && (refused == EACCES || refused == EROFS))
         fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
-        *error = errno == ELOOP ? EEXIST : errno;
+        *error = refused == ELOOP ? EEXIST : refused;
     return fd;
 }
 

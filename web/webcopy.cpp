@@ -43,16 +43,6 @@ bool bareName(const QString &name)
            name != QLatin1String("..") && !name.startsWith(QLatin1String(reservedPrefix));
 }
 
-// Makes web when it is missing; 0 when it is a folder to write into, else why not.
-int prepareFolder(const QByteArray &web)
-{
-    const int made = mkdir(web.constData(), 0777) == 0 ? 0 : errno;
-    struct stat st;
-    if (stat(web.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return made != 0 && made != EEXIST ? made : ENOTDIR;
-    return 0;
-}
-
 // Puts a finished temporary under the copy's name. A copy of ours is
 // replaced in one step; a free name is taken only while it is still free.
 Outcome place(const QByteArray &temporary, const QByteArray &target, bool replacing, int *error)
