@@ -27,12 +27,6 @@ void main1::connectSafetyCopy()
     const auto changed = &recovery::Keeper::changed;
     onItemsChanged(List1, keeper, changed);
     connect(Text1, &QPlainTextEdit::textChanged, keeper, changed);
-    // The entry the caption box is typed for. Kept at each change of the
-    // box, since a list about to be emptied has already lost its selection.
-    connect(Text1, &QPlainTextEdit::textChanged, keeper, [this] {
-        const QModelIndexList selected = List1->selectionModel()->selectedIndexes();
-        captionEntry_ = selected.isEmpty() ? QPersistentModelIndex() : QPersistentModelIndex(selected.first());
-    });
     for (QLineEdit *box : {Text6, Text4, Text9, Text5, Text3})
         connect(box, &QLineEdit::textChanged, keeper, changed);
     for (QAbstractButton *button : options())

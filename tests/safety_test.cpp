@@ -30,11 +30,6 @@ void caption(AlbumWindow &a)
 
 const QStringList typed = {QStringLiteral("p1.jpg,umi"), QStringLiteral("p2.jpg,yama"), QStringLiteral("p3.jpg")};
 
-QStringList kept()
-{
-    return projectfile::parse(testkit::bytes(recovery::path())).entries;
-}
-
 } // namespace
 
 TEST(SafetyCopy, SurvivesEveryWayTheWorkEnds)
@@ -93,4 +88,32 @@ TEST(SafetyCopy, SurvivesAKillTwoSecondsAfterTheLastKey)
     ASSERT_TRUE(child.waitForFinished(30000));
     EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardError().toStdString();
     EXPECT_EQ(kept(), typed);
+}
+
+TEST(SafetyCopy, AKilledWindowKeptEachCaptionOnItsOwnPhoto)
+{
+    const struct
+    {
+        QStringList steps;
+        QStringList kept;
+    } cases[] = {
+        // Registered, then moved down twice.
+        {{"@List1", "Down", "Return", "=alpha", "Return", "Return", "click:0", "Alt+Down", "Alt+Down"},
+         {"p2.jpg", "p3.jpg", "p1.jpg,alpha"}},
+        // Typed, moved up, the move undone and redone, then sorted by name.
+        {{"click:1", "Return", "=beta", "@List1", "Alt+Up", "Ctrl+Z", "Ctrl+Shift+Z", "menu:sortname"},
+         {"p1.jpg", "p2.jpg,beta", "p3.jpg"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.steps.join(u' ').toStdString());
+        testkit::Sandbox box;
+        const QString photos = box.folder(QStringLiteral("photos"));
+        box.touch(photos, three);
+        QProcess child;
+        child.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        child.start(QStringLiteral(SAFETY_CHILD), QStringList{photos} + c.steps);
+        ASSERT_TRUE(child.waitForFinished(30000));
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardError().toStdString();
+        EXPECT_EQ(kept(), c.kept);
+    }
 }

@@ -67,7 +67,7 @@ struct Shown
 
 // Watches for modal widgets while alive. Message boxes are recorded and
 // answered (queued answers first, then OK or Yes); file dialogs and pop-up
-// menus go to queued handlers, or are cancelled / closed.
+// menus go to queued handlers, or are cancelled / closed with Escape.
 class Modals : public QObject
 {
 public:
