@@ -19,7 +19,7 @@ esac
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6 libexiv2-dev
-          qt6-translations-l10n xdg-utils libssh-dev libcurl4-openssl-dev)
+          qt6-translations-l10n xdg-utils libxcb1-dev libssh-dev libcurl4-openssl-dev)
 # The browser test opens written pages in Chromium; the preview benchmark
 # compares against djpeg and the web copy benchmark against vipsthumbnail;
 # the case-only rename test mounts a FAT image; the menu entry, the manual
