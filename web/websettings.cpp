@@ -101,7 +101,7 @@ void main1::webremake_Click()
     longwork::Job job(making);
     std::optional<webcopy::Result> result;
     QString failure;
-    longwork::run(this, job, [&] {
+    const bool stays = longwork::run(this, job, [&] {
         const auto waiting = [&job] { job.setLabel(webcopy::waitingLabel); };
         const auto lock = webcopy::RunLock::acquire(fsname::encode(folder), waiting, job.cancelFlag(), &failure);
         if (!lock)
@@ -109,6 +109,8 @@ void main1::webremake_Click()
         job.setLabel(making);
         result = webcopy::remake(folder, files, edge, job.progress(), job.cancelFlag());
     });
+    if (!stays)
+        return;
     if (result)
         messagebox::show(this, remakeOutcome(*result));
     else if (!failure.isEmpty())
