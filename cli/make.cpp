@@ -26,16 +26,15 @@ QString unreadable(const QString &path, int error)
 
 } // namespace
 
-Reply make(const MakeArgs &args, const std::function<void(const QString &)> &tellNow)
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply)
 {
-    Reply reply;
     const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
     int error = 0;
     const projectfile::Loaded loaded = projectfile::load(args.project, &error);
     if (!loaded.magicMatched) {
         say(QStringLiteral("kamerio make: ") + unreadable(args.project, error));
         reply.status = usageStatus;
-        return reply;
+        return std::nullopt;
     }
     album::Album album;
     projectfile::apply(loaded, album);
@@ -51,15 +50,25 @@ Reply make(const MakeArgs &args, const std::function<void(const QString &)> &tel
     if (album.entries.isEmpty()) {
         say(QStringLiteral("フォルダ内のjpg写真を写真リストに追加して下さい"));
         reply.status = pagesStatus;
-        return reply;
+        return std::nullopt;
     }
+    return album;
+}
+
+Reply make(const MakeArgs &args, const std::function<void(const QString &)> &tellNow)
+{
+    Reply reply;
+    const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
+    const std::optional<album::Album> album = loadAlbum(args, reply);
+    if (!album)
+        return reply;
     engine::Options options;
     options.webEdge = args.webEdge;
     const auto progress = [&tellNow](engine::Phase phase, int, int) {
         if (phase == engine::Phase::Waiting && tellNow)
             tellNow(webcopy::waitingLine);
     };
-    const engine::Report report = engine::generate(album, args.outDir, options, progress);
+    const engine::Report report = engine::generate(*album, args.outDir, options, progress);
     for (const QString &page : report.written)
         reply.out += page + u'\n';
     if (!report.missing.isEmpty())

@@ -2,9 +2,11 @@
 // project file, written without any window or display.
 #pragma once
 
+#include "album/album.h"
 #include "cli/cli.h"
 
 #include <functional>
+#include <optional>
 
 namespace cli {
 
@@ -20,5 +22,9 @@ constexpr int pagesStatus = 1;
 // given, takes the line said at once while the run waits for another run
 // writing into the same folder.
 Reply make(const MakeArgs &args, const std::function<void(const QString &line)> &tellNow = {});
+
+// The album of args.project as make writes it, with the messages of the
+// load in reply.err; nothing (and reply.status set) when there is none.
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply);
 
 } // namespace cli

@@ -1,8 +1,7 @@
-// Feeds arbitrary bytes to the reader of the list of web copies, which sits
-// in the album's folder where anyone may edit it. Besides crashes, hangs and
-// sanitizer findings it checks that what was read is written back as a list
-// that reads the same.
-#include "web/ledger.h"
+// Feeds arbitrary bytes to the publishing ledger's reader. Besides crashes,
+// hangs and sanitizer findings it checks what the reader promises, and that
+// what it found survives being written and read again.
+#include "publish/ledger.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,25 +14,20 @@ void require(bool condition)
         __builtin_trap();
 }
 
+const QString key = QStringLiteral("sftp://user@host:22/albums/trip");
+
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    webcopy::Records records;
-    if (!webcopy::readLedger(bytes, records)) {
-        require(records.isEmpty());
+    const std::optional<publish::Records> records = publish::parse(bytes, key);
+    if (!records)
         return 0;
+    for (auto it = records->cbegin(); it != records->cend(); ++it) {
+        require(!it.key().isEmpty() && !it.key().contains(u'\n'));
+        require(it->size >= 0 && it->sha256.size() == 64);
     }
-    for (auto it = records.cbegin(); it != records.cend(); ++it)
-        require(!it.key().isEmpty());
-    // Reading a list twice adds nothing the first reading did not.
-    webcopy::Records again = records;
-    require(webcopy::readLedger(bytes, again) && again.size() == records.size());
-    webcopy::Records written;
-    require(webcopy::readLedger(webcopy::ledgerText(records), written));
-    require(written.size() == records.size());
-    for (auto it = records.cbegin(); it != records.cend(); ++it)
-        require(written.contains(it.key(), *it));
+    require(publish::parse(publish::format(key, *records), key) == records);
     return 0;
 }

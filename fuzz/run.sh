@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds every libFuzzer target with clang (libFuzzer, ASan, UBSan) and runs
 # each for a fixed time, 60 seconds unless given; with names, only those:
-#   fuzz/run.sh [seconds] [name...]        (name: project, ledger, ...)
+#   fuzz/run.sh [seconds] [name...]        (name: project, ledger, webledger, ...)
 # The build folder is build-fuzz beside the sources (BUILD overrides it); the
 # committed seeds are copied into a working corpus there, so that what the
 # fuzzer learns stays out of the sources. The first target that finds a
