@@ -26,13 +26,13 @@ QString unreadable(const QString &path, int error)
 
 } // namespace
 
-std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply)
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply, const QString &command)
 {
     const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
     int error = 0;
     const projectfile::Loaded loaded = projectfile::load(args.project, &error);
     if (!loaded.magicMatched) {
-        say(QStringLiteral("kamerio make: ") + unreadable(args.project, error));
+        say(command + QStringLiteral(": ") + unreadable(args.project, error));
         reply.status = usageStatus;
         return std::nullopt;
     }

@@ -25,6 +25,8 @@ Reply make(const MakeArgs &args, const std::function<void(const QString &line)> 
 
 // The album of args.project as make writes it, with the messages of the
 // load in reply.err; nothing (and reply.status set) when there is none.
-std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply);
+// A project that cannot be read is refused with the reason, after command.
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply,
+                                      const QString &command = QStringLiteral("kamerio make"));
 
 } // namespace cli

@@ -66,7 +66,7 @@ int publish(const PublishArgs &args, const std::function<void(const QString &lin
     }
 
     Reply loading;
-    const std::optional<album::Album> album = loadAlbum(args.make, loading);
+    const std::optional<album::Album> album = loadAlbum(args.make, loading, QStringLiteral("kamerio publish"));
     if (!loading.err.isEmpty())
         err(loading.err.chopped(1));
     if (!album)
