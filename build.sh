@@ -25,9 +25,10 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
 # the case-only rename test mounts a FAT image; the menu entry, the manual
 # page and the metainfo are checked with their own tools; the sorting
 # benchmark compares against exiftool. The modern pages' browser table runs
-# on Node.js (npm only where the installed Node.js lacks it).
+# on Node.js (npm only where the installed Node.js lacks it); the fuzz
+# targets (fuzz/run.sh, run by CI) are built with clang and its libFuzzer.
 [ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs libvips-tools dosfstools fusefat desktop-file-utils man-db
-                                 appstream libimage-exiftool-perl nodejs)
+                                 appstream libimage-exiftool-perl nodejs clang libclang-rt-14-dev)
 [ "$mode" = test ] && ! command -v npm >/dev/null && packages+=(npm)
 # The publishing window's test keeps the password in a real keyring: the
 # GNOME keyring in a D-Bus session of the test's own.

@@ -51,7 +51,12 @@ int main(int argc, char *argv[])
     if (const auto *args = std::get_if<cli::MakeArgs>(&request)) {
         // Qt Core only: no display is looked for.
         QCoreApplication app(argc, argv);
-        return print(cli::make(*args));
+        // The wait for another run on the folder is told while it lasts.
+        const auto tellNow = [](const QString &line) {
+            std::fputs(fsname::encode(line + u'\n').constData(), stderr);
+            std::fflush(stderr);
+        };
+        return print(cli::make(*args, tellNow));
     }
 
     if (const auto *args = std::get_if<cli::PublishArgs>(&request)) {

@@ -130,6 +130,7 @@ public:
     void websize_Click(QAction *chosen);
     void pagestyle_Click(QAction *chosen);
     void linkorig_Click();
+    void webremake_Click();
 
     // The 公開 menu: publish/koukai.cpp
     void pubsite_Click();

@@ -322,6 +322,9 @@ void Ui_main1::setupMenus(QMainWindow *main1)
     linkorig = item(settei, "linkorig", QStringLiteral("元の写真にリンクする"));
     linkorig->setCheckable(true);
     linkorig->setChecked(true);
+    // Commands that work on the web folder come after the settings.
+    settei->addSeparator();
+    webremake = item(settei, "webremake", QStringLiteral("Web 用の縮小写真を作り直す…"));
     koukai = main1->menuBar()->addMenu(QStringLiteral("公開"));
     koukai->setObjectName(QStringLiteral("koukai"));
     pubsite = item(koukai, "pubsite", QStringLiteral("公開先の設定…"));

@@ -49,7 +49,7 @@ public:
         *kousin, *dirnchg, *clpchgdir, *dir1clkn, *rclkdir;
     QAction *sortdate, *sortname;
     QMenu *settei, *websize, *pagestyle;
-    QAction *webphoto, *web1024, *web1600, *web2048, *web2560;
+    QAction *webphoto, *web1024, *web1600, *web2048, *web2560, *webremake;
     QMenu *koukai;
     QAction *pubsite, *pubpreview, *publish, *pubresend;
     QAction *styleclassic, *stylemodern, *linkorig;

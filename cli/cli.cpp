@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "fileops/fsname.h"
 #include "html/about.h"
 #include "web/edges.h"
 
@@ -8,6 +9,8 @@
 #include <QUrl>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 namespace cli {
 namespace {
@@ -36,6 +39,19 @@ Request either(const std::variant<Args, Reply> &parsed)
     if (const auto *args = std::get_if<Args>(&parsed))
         return *args;
     return std::get<Reply>(parsed);
+}
+
+// An absolute path that keeps the bytes of names that are not UTF-8, which
+// Qt's own path functions would replace.
+QString absolute(const QString &path)
+{
+    return QDir::cleanPath(path.startsWith(u'/') ? path : fsname::join(fsname::currentDir(), path));
+}
+
+bool isFolder(const QString &path)
+{
+    struct stat st;
+    return stat(fsname::encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool isWidth(const QString &text)
@@ -183,9 +199,9 @@ std::variant<MakeArgs, Reply> parseMakeFor(const QString &command, const QString
                                          .arg(*value, QString::number(widestWidth)));
                 made.width = value->toInt();
             } else {
-                if (!QFileInfo(*value).isDir())
+                if (!isFolder(*value))
                     return makeError(QStringLiteral("出力先のフォルダ「%1」が見つかりません。").arg(*value));
-                made.outDir = QDir(*value).absolutePath();
+                made.outDir = absolute(*value);
             }
         }
     }
@@ -195,10 +211,9 @@ std::variant<MakeArgs, Reply> parseMakeFor(const QString &command, const QString
     if (positional.size() > 1)
         return makeError(QStringLiteral("プロジェクトファイルは１つだけ指定してください（%1）。")
                              .arg(positional.join(QStringLiteral("、"))));
-    const QFileInfo project(positional.first());
-    made.project = project.absoluteFilePath();
+    made.project = absolute(positional.first());
     if (made.outDir.isEmpty())
-        made.outDir = project.absolutePath();
+        made.outDir = made.project.left(qMax(made.project.lastIndexOf(u'/'), 1));
     return made;
 }
 

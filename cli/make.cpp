@@ -4,14 +4,35 @@
 #include "html/engine.h"
 #include "project/projectfile.h"
 
+#include <cerrno>
+
 namespace cli {
 
-std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply)
+namespace {
+
+// Why the project could not be read: the reason of the failed read, or that
+// what was read is no project.
+QString unreadable(const QString &path, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("「%1」が見つかりません。").arg(path);
+    case EACCES:
+    case EPERM: return QStringLiteral("「%1」を読み取る許可がありません。").arg(path);
+    case EISDIR: return QStringLiteral("「%1」はフォルダです。").arg(path);
+    default: return QStringLiteral("「%1」は %2").arg(path, projectfile::notProject);
+    }
+}
+
+} // namespace
+
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply, const QString &command)
 {
     const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
-    const projectfile::Loaded loaded = projectfile::load(args.project);
+    int error = 0;
+    const projectfile::Loaded loaded = projectfile::load(args.project, &error);
     if (!loaded.magicMatched) {
-        say(projectfile::notProject);
+        say(command + QStringLiteral(": ") + unreadable(args.project, error));
         reply.status = usageStatus;
         return std::nullopt;
     }
@@ -45,14 +66,18 @@ engine::Options makeOptions(const MakeArgs &args)
     return options;
 }
 
-Reply make(const MakeArgs &args)
+Reply make(const MakeArgs &args, const std::function<void(const QString &)> &tellNow)
 {
     Reply reply;
     const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
     const std::optional<album::Album> album = loadAlbum(args, reply);
     if (!album)
         return reply;
-    const engine::Report report = engine::generate(*album, args.outDir, makeOptions(args));
+    const auto progress = [&tellNow](engine::Phase phase, int, int) {
+        if (phase == engine::Phase::Waiting && tellNow)
+            tellNow(webcopy::waitingLine);
+    };
+    const engine::Report report = engine::generate(*album, args.outDir, makeOptions(args), progress);
     for (const QString &page : report.written)
         reply.out += page + u'\n';
     if (!report.missing.isEmpty())

@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "html/engine.h"
 
+#include <functional>
 #include <optional>
 
 namespace cli {
@@ -18,11 +19,16 @@ constexpr int pagesStatus = 1;
 // pages there, with web-size copies for --web. out holds the path of each
 // page written, a line each; err the messages the window would show, but for
 // "作成しました。" and the notice that the project was made in another folder.
-Reply make(const MakeArgs &args);
+// A project that cannot be read is refused with the reason. tellNow, when
+// given, takes the line said at once while the run waits for another run
+// writing into the same folder.
+Reply make(const MakeArgs &args, const std::function<void(const QString &line)> &tellNow = {});
 
 // The album of args.project as make writes it, with the messages of the
 // load in reply.err; nothing (and reply.status set) when there is none.
-std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply);
+// A project that cannot be read is refused with the reason, after command.
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply,
+                                      const QString &command = QStringLiteral("kamerio make"));
 
 // The engine's options for make's command line.
 engine::Options makeOptions(const MakeArgs &args);

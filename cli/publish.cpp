@@ -66,7 +66,7 @@ int publish(const PublishArgs &args, const std::function<void(const QString &lin
     }
 
     Reply loading;
-    const std::optional<album::Album> album = loadAlbum(args.make, loading);
+    const std::optional<album::Album> album = loadAlbum(args.make, loading, QStringLiteral("kamerio publish"));
     if (!loading.err.isEmpty())
         err(loading.err.chopped(1));
     if (!album)
@@ -82,7 +82,11 @@ int publish(const PublishArgs &args, const std::function<void(const QString &lin
     job.options.albumUrl = publish::publicAddress(job.site, job.subfolder, QString());
     job.resendAll = args.resendAll;
     publish::Ledger ledger(publish::ledgerKey(job.site, job.subfolder));
-    const publish::Prepared prepared = publish::prepare(job, ledger.records(), {}, stop);
+    const auto waiting = [&err](engine::Phase phase, int, int) {
+        if (phase == engine::Phase::Waiting)
+            err(webcopy::waitingLine);
+    };
+    const publish::Prepared prepared = publish::prepare(job, ledger.records(), waiting, stop);
     if (stop && stop->load()) {
         err(QStringLiteral("公開を中止しました。"));
         return pagesStatus;

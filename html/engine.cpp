@@ -240,7 +240,32 @@ Report generate(const album::Album &album, const QString &folder, const Options 
     // at the end when no thread can be had.
     std::future<QStringList> missing
         = std::async(std::launch::async | std::launch::deferred, photocheck::missing, album.entries, folder);
-    if (options.style == Style::Modern) {
+    const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
+    report.pages = int(pages.size());
+    QStringList names;
+    for (const split::Page &p : pages)
+        names.append(page::fileName(album.pageName, p.number));
+    const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
+    // Copies and pictures no page shows would only take room.
+    const bool anyPage = std::any_of(names.cbegin(), names.cend(), [&](const QString &name) {
+        return !name.isEmpty() && !photoPages.contains(name) && page::isFileName(name);
+    });
+    const bool modern = options.style == Style::Modern;
+    std::unique_ptr<webcopy::RunLock> lock;
+    int lockError = 0;
+    if ((options.webEdge || modern) && anyPage && !options.heldLock) {
+        const auto waiting = [&progress] {
+            if (progress)
+                progress(Phase::Waiting, 0, 0);
+        };
+        lock = webcopy::RunLock::acquire(fsname::encode(folder), waiting, cancel, &lockError);
+        if (!lock && lockError == 0) {
+            report.cancelled = true;
+            report.missing = missing.get();
+            return report;
+        }
+    }
+    if (modern) {
         generateModern(report, folder, options, progress, cancel);
         report.missing = missing.get();
         // A photo that is not there cannot be sent; its pages link it all the same.
@@ -249,17 +274,12 @@ Report generate(const album::Album &album, const QString &folder, const Options 
         return report;
     }
     QSet<QString> webCopies;
-    if (options.webEdge) {
-        report.web = webcopy::update(folder, photoNames(album.entries), *options.webEdge, copyingProgress(progress),
-            cancel);
+    if (options.webEdge && anyPage) {
+        const QStringList photos = photoNames(album.entries);
+        report.web = lockError != 0 ? webcopy::unmade(photos, lockError)
+                                    : webcopy::update(folder, photos, *options.webEdge, copyingProgress(progress), cancel);
         webCopies = report.web->copied();
     }
-    const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
-    report.pages = int(pages.size());
-    QStringList names;
-    for (const split::Page &p : pages)
-        names.append(page::fileName(album.pageName, p.number));
-    const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
     for (size_t i = 0; i < pages.size(); ++i) {
         // A cancel while copying stops before the first page: the pages
         // would show the photos it left without a copy.
@@ -276,6 +296,16 @@ Report generate(const album::Album &album, const QString &folder, const Options 
     report.missing = missing.get();
     report.needed = needed(report, folder);
     return report;
+}
+
+QString phaseLabel(Phase phase)
+{
+    switch (phase) {
+    case Phase::Waiting: return webcopy::waitingLabel;
+    case Phase::WebCopies: return QStringLiteral("Web 用の縮小写真を作っています…");
+    case Phase::Pages: break;
+    }
+    return QStringLiteral("ページを作成しています…");
 }
 
 QString webReport(const Report &report)

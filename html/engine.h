@@ -4,6 +4,7 @@
 #pragma once
 
 #include "album/album.h"
+#include "web/runlock.h"
 #include "web/webcopy.h"
 
 #include <QSet>
@@ -61,20 +62,29 @@ struct Options
     // Where the album's folder is public, for the modern style's Open Graph
     // tags; empty: no tags.
     QString albumUrl{};
+    // The folder's lock, when the caller already holds it for work that goes
+    // on after the pages; otherwise a run that writes into web takes it for
+    // itself, waiting while another run holds it.
+    const webcopy::RunLock *heldLock = nullptr;
 };
 
-// A run first makes the web copies (when asked for) or the modern style's
+// A run that writes into web may first wait for another run on the same
+// folder; it makes the web copies (when asked for) or the modern style's
 // pictures, then the pages.
-enum class Phase { WebCopies, Pages };
+enum class Phase { Waiting, WebCopies, Pages };
+
+// What the progress window says in each phase.
+QString phaseLabel(Phase phase);
 
 // Called after each web copy and after each page: the phase, how many of
 // its steps are done and how many it has.
 using Progress = std::function<void(Phase phase, int done, int total)>;
 
 // Writes the album's pages into folder. cancel, when given, is looked at
-// before each web copy and between pages: a cancelled run writes no further
-// page, and a run cancelled while copying writes none. The modern style
-// makes no web copies: webEdge is left aside.
+// while waiting, before each web copy and between pages: a cancelled run
+// writes no further page, and a run cancelled while waiting or copying
+// writes none. The web copies and pictures are made only when a page can be
+// written. The modern style makes no web copies: webEdge is left aside.
 Report generate(const album::Album &album, const QString &folder, const Options &options = {},
     const Progress &progress = {}, const std::atomic_bool *cancel = nullptr);
 

@@ -24,10 +24,7 @@ void main1::makemoto()
     const album::Album current = album();
     const QString folder = Label1->text();
     const engine::Options options = generationOptions();
-    const auto label = [](engine::Phase phase) {
-        return phase == engine::Phase::WebCopies ? QStringLiteral("Web 用の縮小写真を作っています…")
-                                                 : QStringLiteral("ページを作成しています…");
-    };
+    const auto label = engine::phaseLabel;
     // The modern style makes its pictures first, as web copies are made.
     const bool pictures = options.webEdge || options.style == engine::Style::Modern;
     longwork::Job job(label(pictures ? engine::Phase::WebCopies : engine::Phase::Pages));

@@ -264,19 +264,19 @@ QString photoClash(const QString &name)
         .arg(name);
 }
 
+bool isFileName(const QString &name)
+{
+    return !name.contains(u'/') && !name.contains(QChar(0));
+}
+
 QString save(const QString &folder, const QString &name, const QByteArray &bytes)
 {
-    if (name.contains(u'/') || name.contains(QChar(0)))
+    if (!isFileName(name))
         return QStringLiteral("「%1」はフォルダを含む名前なので、ページを書き込めませんでした。\n"
                               "ファイル名だけを入れてください。")
             .arg(name);
-    const QString path = fsname::join(folder, name);
-    // Such a path would reach a different file through the usual file calls.
-    if (!fsname::isPlain(path))
-        return QStringLiteral("フォルダ名かファイル名に読み取れない文字があるため、ページを書き込めませんでした。\n%1")
-            .arg(path);
     QString error;
-    if (textfile::save(path, bytes, &error))
+    if (textfile::save(fsname::join(folder, name), bytes, &error))
         return QString();
     return error;
 }

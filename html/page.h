@@ -54,6 +54,9 @@ QSet<QString> photoNamesAmong(const QStringList &names, const QStringList &album
 // Why a page of that name was not written over the photo.
 QString photoClash(const QString &name);
 
+// True when name names a file of the folder itself, not one in a sub-folder.
+bool isFileName(const QString &name);
+
 // Writes the page's bytes into folder atomically. Returns an
 // empty text, or a Japanese reason why the page could not be written, in
 // which case any old file of that name is left as it was.

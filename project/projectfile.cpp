@@ -194,9 +194,9 @@ Loaded parse(QByteArrayView bytes)
     return out;
 }
 
-Loaded load(const QString &path)
+Loaded load(const QString &path, int *error)
 {
-    const std::optional<QByteArray> bytes = textfile::load(path, maxBytes + 1);
+    const std::optional<QByteArray> bytes = textfile::load(path, maxBytes + 1, error);
     return parse(bytes ? QByteArrayView(*bytes) : QByteArrayView());
 }
 

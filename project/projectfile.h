@@ -78,8 +78,8 @@ void apply(const Loaded &loaded, album::Album &album);
 Loaded parse(QByteArrayView bytes);
 
 // The project file at path, read and parsed; a file that cannot be read
-// reads as no project.
-Loaded load(const QString &path);
+// reads as no project, and *error says why (as textfile::load does).
+Loaded load(const QString &path, int *error = nullptr);
 
 // The name the save dialog proposes for a page file name: up to and
 // including its first "." followed by "txt", or the name unchanged.

@@ -101,8 +101,7 @@ bool main1::preparePublishing(bool resendAll, publish::Job &job, publish::Prepar
     longwork::Job work(QStringLiteral("ページを作成しています…"));
     longwork::run(this, work, [&] {
         const auto progress = [&](engine::Phase phase, int done, int total) {
-            work.setLabel(phase == engine::Phase::WebCopies ? QStringLiteral("Web 用の縮小写真を作っています…")
-                                                            : QStringLiteral("ページを作成しています…"));
+            work.setLabel(engine::phaseLabel(phase));
             work.step(done, total);
         };
         prepared = publish::prepare(job, sent, progress, work.cancelFlag());

@@ -1,5 +1,6 @@
 #include "publish/publishing.h"
 
+#include "fileops/fsname.h"
 #include "publish/site.h"
 #include "textio/excerpt.h"
 
@@ -14,7 +15,22 @@ Prepared prepare(const Job &job, const Records &ledger, const engine::Progress &
     const std::atomic_bool *cancel)
 {
     Prepared p;
-    p.report = engine::generate(job.album, job.folder, job.options, progress, cancel);
+    engine::Options options = job.options;
+    if (options.webEdge || options.style == engine::Style::Modern) {
+        int error = 0;
+        const auto waiting = [&progress] {
+            if (progress)
+                progress(engine::Phase::Waiting, 0, 0);
+        };
+        p.lock = webcopy::RunLock::acquire(fsname::encode(job.folder), waiting, cancel, &error);
+        if (!p.lock && error == 0) {
+            p.report.cancelled = true;
+            return p;
+        }
+        // A lock that cannot be made leaves web to the engine, which says why.
+        options.heldLock = p.lock.get();
+    }
+    p.report = engine::generate(job.album, job.folder, options, progress, cancel);
     QStringList pages;
     const QString prefix = job.folder.endsWith(u'/') ? job.folder : job.folder + u'/';
     for (const QString &page : p.report.written)

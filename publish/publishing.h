@@ -24,9 +24,15 @@ struct Prepared
     engine::Report report;
     Plan plan;
     QString firstPage; // relative to the album folder; empty when no page was written
+    // The album folder's web, held from the pages to the last file sent, so
+    // that no other run changes what is being sent; none when the run does
+    // not write into web.
+    std::unique_ptr<webcopy::RunLock> lock;
 };
 
 // Writes the pages (and web copies), then plans against what ledger holds.
+// A run that writes into web first takes the folder's lock, telling
+// progress of the wait.
 Prepared prepare(const Job &job, const Records &ledger, const engine::Progress &progress = {},
     const std::atomic_bool *cancel = nullptr);
 

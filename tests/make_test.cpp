@@ -109,9 +109,9 @@ TEST(MakeCommand, WritesWhatTheDetailButtonWritesAndSaysWhatTheWindowSays)
             pages << byCommand + u'/' + name;
         EXPECT_EQ(reply.out, pages.isEmpty() ? QString() : pages.join(u'\n') + u'\n');
         QStringList said = modals.texts();
-        // A file that is no project ends the command there; the window goes on.
+        // A file that is no project ends the command there, named; the window goes on.
         if (const qsizetype refused = said.indexOf(projectfile::notProject); refused >= 0)
-            said = said.first(refused + 1);
+            said = {QStringLiteral("kamerio make: 「%1」は %2").arg(args.project, projectfile::notProject)};
         said.removeAll(projectfile::otherFolder);
         said.removeAll(QStringLiteral("作成しました。"));
         EXPECT_EQ(reply.err, said.isEmpty() ? QString() : said.join(u'\n') + u'\n');
@@ -138,6 +138,37 @@ TEST(MakeCommand, RunsWithNoDisplay)
     EXPECT_EQ(QString::fromUtf8(run.readAllStandardOutput()),
               folder + QStringLiteral("/index1.html\n") + folder + QStringLiteral("/index2.html\n"));
     EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()), QStringLiteral("読込み完了\n"));
+}
+
+TEST(MakeCommand, SaysWhyAProjectCannotBeRead)
+{
+    testkit::Sandbox box;
+    const QString work = box.folder(QStringLiteral("work"));
+    testkit::writeFile(work + QStringLiteral("/hello.txt"), "hello\r\n");
+    testkit::writeFile(work + QStringLiteral("/secret.txt"), project(QStringLiteral("index.html"), photos(1)));
+    chmod(QFile::encodeName(work + QStringLiteral("/secret.txt")).constData(), 0);
+    const struct
+    {
+        QString path;
+        QString reason;
+    } table[] = {
+        {work + QStringLiteral("/gone.txt"), QStringLiteral("が見つかりません。")},
+        {work + QStringLiteral("/hello.txt/album.txt"), QStringLiteral("が見つかりません。")},
+        {work + QStringLiteral("/secret.txt"), QStringLiteral("を読み取る許可がありません。")},
+        {work, QStringLiteral("はフォルダです。")},
+        {QStringLiteral("/dev/null"), QStringLiteral("は kamerio のファイルではありません。")},
+        {work + QStringLiteral("/hello.txt"), QStringLiteral("は kamerio のファイルではありません。")},
+    };
+    testkit::AsUser user;
+    if (!user.active())
+        GTEST_SKIP() << user.why();
+    for (const auto &row : table) {
+        cli::MakeArgs args;
+        args.project = row.path;
+        args.outDir = work;
+        EXPECT_EQ(cli::make(args), (cli::Reply{{}, QStringLiteral("kamerio make: 「%1」%2\n").arg(row.path, row.reason),
+                                               cli::usageStatus}));
+    }
 }
 
 // The window with no display to open on says so, names the command that

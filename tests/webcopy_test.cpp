@@ -239,7 +239,8 @@ TEST_F(WebCopy, PhotosWithoutACopyAreReportedAndForeignFilesKept)
               "broken.jpg（JPEG として読めません）\n"
               "gone.jpg（見つかりません）\n"
               "sub/x.jpg（使えない名前です）\n"
-              ".kamerio-copies（使えない名前です）");
+              ".kamerio-copies（使えない名前です）\n"
+                  + webcopy::remakeHint);
 
     const QString other = box.folder(QStringLiteral("other"));
     put(fsname::join(other, "web"), "a file named web");

@@ -1,5 +1,6 @@
 #include "textio/diskfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -76,6 +77,26 @@ int writeAll(int fd, const char *data, size_t size)
         size -= size_t(n);
     }
     return 0;
+}
+
+QByteArray readAll(int fd, qint64 maxBytes, int *error)
+{
+    *error = 0;
+    QByteArray data;
+    constexpr qint64 chunk = 1 << 16;
+    while (data.size() < maxBytes) {
+        const qsizetype at = data.size();
+        data.resize(at + qsizetype(std::min(chunk, maxBytes - at)));
+        const ssize_t n = read(fd, data.data() + at, size_t(data.size() - at));
+        data.resize(at + std::max<qsizetype>(n, 0));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            *error = errno;
+        if (n <= 0)
+            break;
+    }
+    return data;
 }
 
 int replace(const QByteArray &target, const std::function<int(int fd)> &fill)

@@ -32,6 +32,9 @@ int withTemporaryName(const std::function<int(const QString &name)> &use);
 // Writes all of data to fd; 0 or an errno value.
 int writeAll(int fd, const char *data, size_t size);
 
+// Reads fd to its end, or up to maxBytes; *error gets 0 or an errno value.
+QByteArray readAll(int fd, qint64 maxBytes, int *error);
+
 // Puts a new file in the place of target (a path as the disk spells it),
 // written by fill into the descriptor it is given (fill returns 0 or an
 // errno value). The new file takes the place only once it is complete and

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QList>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -19,7 +20,7 @@ namespace webcopy {
 namespace {
 
 const QByteArray header = QByteArrayLiteral("kamerio web copies 1");
-const QByteArray ledgerName = QByteArray(reservedPrefix) + "-copies";
+const QByteArray ledgerName(ledgerFile);
 // Temporaries carry the process id, so a later run can tell those of a
 // process that died from those of one still at work.
 const QByteArray temporaryStart = QByteArray(reservedPrefix) + "-new-";
@@ -39,9 +40,9 @@ QByteArray line(const QByteArray &name, const Record &r)
            QByteArray::number(r.edge) + ' ' + r.content + ' ' + name.toPercentEncoding() + '\n';
 }
 
-std::optional<std::pair<QByteArray, Record>> parse(const QByteArray &text)
+std::optional<std::pair<QByteArray, Record>> parse(QByteArrayView text)
 {
-    const QList<QByteArray> f = text.split(' ');
+    const QList<QByteArray> f = text.toByteArray().split(' ');
     if (f.size() != 7)
         return std::nullopt;
     bool ok[5];
@@ -54,18 +55,17 @@ std::optional<std::pair<QByteArray, Record>> parse(const QByteArray &text)
     return std::pair{QByteArray::fromPercentEncoding(f[6]), r};
 }
 
-QByteArray readAll(const QByteArray &path)
+// A regular file's bytes, up to limit and one more, so that a longer file shows.
+QByteArray readAll(const QByteArray &path, qint64 limit)
 {
     QByteArray bytes;
     const int fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return bytes;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        bytes.resize(st.st_size);
-        const ssize_t n = read(fd, bytes.data(), size_t(bytes.size()));
-        bytes.resize(std::max<ssize_t>(n, 0));
-    }
+    int error = 0;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        bytes = diskfile::readAll(fd, limit + 1, &error);
     close(fd);
     return bytes;
 }
@@ -78,6 +78,30 @@ bool deadProcess(const QByteArray &name)
 }
 
 } // namespace
+
+QByteArray ledgerText(const Records &records)
+{
+    QByteArray text = header + '\n';
+    for (auto it = records.cbegin(); it != records.cend(); ++it)
+        text += line(it.key(), *it);
+    return text;
+}
+
+bool readLedger(QByteArrayView bytes, Records &records)
+{
+    const qsizetype end = bytes.indexOf('\n');
+    if (bytes.first(end < 0 ? bytes.size() : end) != header)
+        return false;
+    // A run that died while noting a copy leaves a line unfinished; it is skipped.
+    for (qsizetype at = end; at >= 0 && at < bytes.size();) {
+        const qsizetype next = bytes.indexOf('\n', at + 1);
+        const QByteArrayView text = bytes.sliced(at + 1, (next < 0 ? bytes.size() : next) - at - 1);
+        if (const auto entry = parse(text); entry && !records.contains(entry->first, entry->second))
+            records.insert(entry->first, entry->second);
+        at = next;
+    }
+    return true;
+}
 
 QByteArray join(const QByteArray &dir, const QByteArray &name)
 {
@@ -124,6 +148,15 @@ bool writeTemporary(const QByteArray &dir, const QByteArray &bytes, QByteArray *
     return ok;
 }
 
+int prepareFolder(const QByteArray &web)
+{
+    const int made = mkdir(web.constData(), 0777) == 0 ? 0 : errno;
+    struct stat st;
+    if (stat(web.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return made != 0 && made != EEXIST ? made : ENOTDIR;
+    return 0;
+}
+
 void removeLeftovers(const QByteArray &dir)
 {
     DIR *d = opendir(dir.constData());
@@ -140,7 +173,7 @@ void removeLeftovers(const QByteArray &dir)
 Ledger::Ledger(const QByteArray &webDir)
     : dir_(webDir), path_(join(webDir, ledgerName))
 {
-    load();
+    merge();
 }
 
 Ledger::~Ledger()
@@ -149,23 +182,32 @@ Ledger::~Ledger()
         close(fd_);
 }
 
-void Ledger::load()
+bool Ledger::merge()
 {
-    const QList<QByteArray> lines = readAll(path_).split('\n');
-    if (lines.value(0) != header)
-        return;
-    // A run that died while noting a copy leaves a line unfinished; it is skipped.
-    for (const QByteArray &text : lines) {
-        if (const auto entry = parse(text))
-            records_.insert(entry->first, entry->second);
+    struct stat st;
+    if (lstat(path_.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISREG(st.st_mode) && st.st_size > maxLedgerBytes) {
+        health_ = LedgerHealth::TooLarge;
+        return false;
     }
+    const QByteArray bytes = readAll(path_, maxLedgerBytes);
+    if (bytes.size() > maxLedgerBytes) {
+        health_ = LedgerHealth::TooLarge;
+        return false;
+    }
+    if (!readLedger(bytes, records_)) {
+        health_ = LedgerHealth::Garbled;
+        return false;
+    }
+    return true;
 }
 
 bool Ledger::save(const QByteArray &text, int *error)
 {
     QByteArray temporary;
     Stamp written;
-    if (!writeTemporary(dir_, header + '\n' + text, &temporary, &written, error))
+    if (!writeTemporary(dir_, text, &temporary, &written, error))
         return false;
     if (::rename(temporary.constData(), path_.constData()) == 0)
         return true;
@@ -188,7 +230,7 @@ std::optional<Record> Ledger::match(const QByteArray &name, const Stamp &file) c
         if (r.copy.size != file.size)
             continue;
         if (content.isEmpty())
-            content = contentHash(readAll(join(dir_, name)));
+            content = contentHash(readAll(join(dir_, name), file.size));
         if (r.content == content) {
             r.copy = file;
             return r;
@@ -208,10 +250,8 @@ bool Ledger::openForAppend(int *error)
     if (fd_ >= 0)
         return true;
     // Appending starts on a whole file in our format, whatever was there before.
-    QByteArray text;
-    for (auto it = records_.cbegin(); it != records_.cend(); ++it)
-        text += line(it.key(), *it);
-    if (!save(text, error))
+    merge();
+    if (!save(ledgerText(records_), error))
         return false;
     fd_ = open(path_.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd_ < 0)
@@ -240,7 +280,10 @@ void Ledger::tidy()
     if (fd_ >= 0)
         close(fd_);
     fd_ = -1;
-    QByteArray text;
+    // A run before the lock existed, or one whose lock the file system does
+    // not share, may have noted copies meanwhile.
+    const bool read = merge();
+    QByteArray text = header + '\n';
     qsizetype kept = 0;
     bool refreshed = false;
     for (const QByteArray &name : records_.uniqueKeys()) {
@@ -254,7 +297,7 @@ void Ledger::tidy()
         }
     }
     int error = 0;
-    if (changed_ || refreshed || kept != records_.size())
+    if (changed_ || refreshed || kept != records_.size() || (!read && kept > 0))
         save(text, &error);
 }
 

@@ -33,6 +33,8 @@ struct Run
     QByteArray web;
     const Plan &plan;
     Ledger &ledger;
+    // Files the list does not know that the user lets us replace, as they stood then.
+    QHash<QByteArray, Stamp> reclaim;
 };
 
 // A name that reaches a file of the folder itself and whose copy cannot be
@@ -41,16 +43,6 @@ bool bareName(const QString &name)
 {
     return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(0)) && name != QLatin1String(".") &&
            name != QLatin1String("..") && !name.startsWith(QLatin1String(reservedPrefix));
-}
-
-// Makes web when it is missing; 0 when it is a folder to write into, else why not.
-int prepareFolder(const QByteArray &web)
-{
-    const int made = mkdir(web.constData(), 0777) == 0 ? 0 : errno;
-    struct stat st;
-    if (stat(web.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return made != 0 && made != EEXIST ? made : ENOTDIR;
-    return 0;
 }
 
 // Puts a finished temporary under the copy's name. A copy of ours is
@@ -90,14 +82,17 @@ Outcome write(const Run &run, const QByteArray &name, const Stamp &photo, int ed
 // or not), or a file Kamerio did not make.
 enum class Found { Free, Ours, Current, Foreign, Error };
 
-Found lookUp(const Ledger &ledger, const QByteArray &web, const QByteArray &name, const Stamp &photo, int edge)
+Found lookUp(const Run &run, const QByteArray &name, const Stamp &photo, int edge)
 {
     struct stat st;
-    if (lstat(join(web, name).constData(), &st) != 0)
+    if (lstat(join(run.web, name).constData(), &st) != 0)
         return errno == ENOENT ? Found::Free : Found::Error;
-    const std::optional<Record> ours = S_ISREG(st.st_mode) ? ledger.find(name, stampOf(st)) : std::nullopt;
-    if (!ours)
-        return Found::Foreign;
+    const bool regular = S_ISREG(st.st_mode);
+    const std::optional<Record> ours = regular ? run.ledger.find(name, stampOf(st)) : std::nullopt;
+    if (!ours) {
+        const auto claimed = run.reclaim.constFind(name);
+        return regular && claimed != run.reclaim.cend() && *claimed == stampOf(st) ? Found::Ours : Found::Foreign;
+    }
     return ours->photo == photo && ours->edge == edge ? Found::Current : Found::Ours;
 }
 
@@ -130,7 +125,7 @@ Outcome copyOne(const Run &run, Photo &p)
     std::vector<Target> wantedTargets;
     for (const Target &t : targets) {
         const QByteArray name = fsname::encode(t.name);
-        switch (lookUp(run.ledger, run.web, name, photoStamp, t.edge)) {
+        switch (lookUp(run, name, photoStamp, t.edge)) {
         case Found::Current: continue;
         case Found::Foreign: return Outcome::Foreign;
         case Found::Error: p.error = errno; return Outcome::Failed;
@@ -191,50 +186,34 @@ QString writeReason(int error)
     }
 }
 
-} // namespace
-
-QSet<QString> Result::copied() const
+std::vector<Photo> each(const QStringList &photoNames)
 {
-    QSet<QString> names;
-    for (const Photo &p : photos) {
-        if (p.outcome == Outcome::Made || p.outcome == Outcome::UpToDate)
-            names.insert(p.name);
-    }
-    return names;
-}
-
-Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress,
-              const std::atomic_bool *cancel, int workers)
-{
-    const int copyEdge = edge > 0 ? edge : defaultEdge;
-    return update(
-        folder, photoNames, [copyEdge](const QString &photo, QSize) { return std::vector<Target>{{photo, copyEdge}}; },
-        progress, cancel, workers);
-}
-
-Result update(const QString &folder, const QStringList &photoNames, const Plan &plan,
-              const fileops::Progress &progress, const std::atomic_bool *cancel, int workers)
-{
-    Result r;
+    std::vector<Photo> photos;
     QSet<QString> seen;
     for (const QString &name : photoNames) {
         if (!seen.contains(name)) {
             seen.insert(name);
-            r.photos.push_back({name});
+            photos.push_back({name});
         }
     }
+    return photos;
+}
+
+Result copyAll(const QString &folder, const QStringList &photoNames, const Plan &plan,
+               const QHash<QByteArray, Stamp> &reclaim, const fileops::Progress &progress,
+               const std::atomic_bool *cancel, int workers)
+{
+    Result r;
+    r.photos = each(photoNames);
     if (r.photos.empty())
         return r;
     const QByteArray web = fsname::encode(fsname::join(folder, folderName));
-    r.folderError = prepareFolder(web);
-    if (r.folderError != 0) {
-        for (Photo &p : r.photos)
-            p = {p.name, Outcome::NoFolder, r.folderError};
-        return r;
-    }
+    if (const int error = prepareFolder(web); error != 0)
+        return unmade(photoNames, error);
     removeLeftovers(web);
     Ledger ledger(web);
-    const Run run{fsname::encode(folder), web, plan, ledger};
+    r.ledger = ledger.health();
+    const Run run{fsname::encode(folder), web, plan, ledger, reclaim};
     const int count = int(r.photos.size());
     const int threads = std::clamp(workers > 0 ? workers : QThread::idealThreadCount(), 1, count);
     forEach(
@@ -251,6 +230,80 @@ Result update(const QString &folder, const QStringList &photoNames, const Plan &
     return r;
 }
 
+// Today's copies: one picture a photo, of the longer side edge, under the photo's own name.
+Plan copiesOf(int edge)
+{
+    const int copyEdge = edge > 0 ? edge : defaultEdge;
+    return [copyEdge](const QString &photo, QSize) { return std::vector<Target>{{photo, copyEdge}}; };
+}
+
+} // namespace
+
+QSet<QString> Result::copied() const
+{
+    QSet<QString> names;
+    for (const Photo &p : photos) {
+        if (p.outcome == Outcome::Made || p.outcome == Outcome::UpToDate)
+            names.insert(p.name);
+    }
+    return names;
+}
+
+Result update(const QString &folder, const QStringList &photoNames, int edge, const fileops::Progress &progress,
+              const std::atomic_bool *cancel, int workers)
+{
+    return copyAll(folder, photoNames, copiesOf(edge), {}, progress, cancel, workers);
+}
+
+Result update(const QString &folder, const QStringList &photoNames, const Plan &plan,
+              const fileops::Progress &progress, const std::atomic_bool *cancel, int workers)
+{
+    return copyAll(folder, photoNames, plan, {}, progress, cancel, workers);
+}
+
+Result unmade(const QStringList &photoNames, int error)
+{
+    Result r;
+    r.photos = each(photoNames);
+    r.folderError = error;
+    for (Photo &p : r.photos)
+        p = {p.name, Outcome::NoFolder, error};
+    return r;
+}
+
+std::vector<Disowned> disowned(const QString &folder, const QStringList &photoNames, LedgerHealth *health)
+{
+    std::vector<Disowned> out;
+    const QByteArray dir = fsname::encode(folder);
+    const QByteArray web = join(dir, fsname::encode(folderName));
+    const Ledger ledger(web);
+    if (health)
+        *health = ledger.health();
+    for (const Photo &p : each(photoNames)) {
+        const QByteArray name = fsname::encode(p.name);
+        struct stat st;
+        if (!bareName(p.name) || stat(join(dir, name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (lstat(join(web, name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (!ledger.find(name, stampOf(st)))
+            out.push_back({p.name, stampOf(st)});
+    }
+    return out;
+}
+
+Result remake(const QString &folder, const std::vector<Disowned> &files, int edge, const fileops::Progress &progress,
+              const std::atomic_bool *cancel)
+{
+    QStringList names;
+    QHash<QByteArray, Stamp> reclaim;
+    for (const Disowned &d : files) {
+        names.append(d.name);
+        reclaim.insert(fsname::encode(d.name), d.stamp);
+    }
+    return copyAll(folder, names, copiesOf(edge), reclaim, progress, cancel, 0);
+}
+
 QString reason(const Photo &photo)
 {
     switch (photo.outcome) {
@@ -260,11 +313,28 @@ QString reason(const Photo &photo)
     case Outcome::NotJpeg: return QStringLiteral("JPEG ではありません");
     case Outcome::Undecodable: return QStringLiteral("JPEG として読めません");
     case Outcome::Foreign: return QStringLiteral("%1 に同じ名前の別のﾌｧｲﾙがあります").arg(folderName);
-    case Outcome::NoFolder:
-        return photo.error == ENOTDIR ? QStringLiteral("%1 がﾌｫﾙﾀﾞではありません").arg(folderName)
-                                      : writeReason(photo.error);
+    case Outcome::NoFolder: return folderReason(photo.error);
     case Outcome::Failed: return writeReason(photo.error);
     case Outcome::Cancelled: return QStringLiteral("キャンセルしました");
+    }
+    return QString();
+}
+
+QString folderReason(int error)
+{
+    return error == ENOTDIR ? QStringLiteral("%1 がﾌｫﾙﾀﾞではありません").arg(folderName) : writeReason(error);
+}
+
+QString ledgerNote(LedgerHealth health)
+{
+    switch (health) {
+    case LedgerHealth::Fine: return QString();
+    case LedgerHealth::Garbled:
+        return QStringLiteral("%1 の縮小写真の記録（%2）が壊れていたため、読めませんでした。").arg(folderName, QLatin1String(ledgerFile));
+    case LedgerHealth::TooLarge:
+        return QStringLiteral("%1 の縮小写真の記録（%2）が %3 MiB を超えていたため、壊れているものとして扱いました。")
+            .arg(folderName, QLatin1String(ledgerFile))
+            .arg(maxLedgerBytes >> 20);
     }
     return QString();
 }
@@ -276,18 +346,28 @@ QString report(const Result &result)
             .arg(reason(result.photos.front()));
     QString text;
     int failed = 0;
+    bool foreign = false;
     for (const Photo &p : result.photos) {
         const QString why = reason(p);
         if (why.isEmpty())
             continue;
+        foreign = foreign || p.outcome == Outcome::Foreign;
         if (++failed <= namedFailures)
             text += QStringLiteral("\n%1（%2）").arg(p.name, why);
     }
-    if (failed == 0)
-        return QString();
-    if (failed > namedFailures)
-        text += QStringLiteral("\nほか %1 枚").arg(failed - namedFailures);
-    return QStringLiteral("次の写真は Web 用の縮小写真を作れませんでした（ページには元の写真をそのまま載せます）。") + text;
+    QStringList parts;
+    if (const QString note = ledgerNote(result.ledger); !note.isEmpty())
+        parts.append(note);
+    if (failed > 0) {
+        if (failed > namedFailures)
+            text += QStringLiteral("\nほか %1 枚").arg(failed - namedFailures);
+        parts.append(QStringLiteral("次の写真は Web 用の縮小写真を作れませんでした（ページには元の写真をそのまま載せます）。")
+                     + text);
+    }
+    // A list of copies that was lost or damaged makes our own copies look like the user's.
+    if (foreign)
+        parts.append(remakeHint);
+    return parts.join(u'\n');
 }
 
 Store::Store(const QString &folder)

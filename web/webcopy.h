@@ -5,6 +5,7 @@
 
 #include "fileops/progress.h"
 #include "web/edges.h"
+#include "web/ledger.h"
 
 #include <QSet>
 #include <QSize>
@@ -45,6 +46,7 @@ struct Result
     std::vector<Photo> photos; // each photo of the album once, in album order
     int written = 0;           // copies written by this run
     int folderError = 0;       // why web could not be used (ENOTDIR: it is not a folder), else 0
+    LedgerHealth ledger = LedgerHealth::Fine; // the list of copies as the run found it
 
     // The photos that have a copy now, for the page's cells.
     QSet<QString> copied() const;
@@ -75,7 +77,8 @@ using Plan = std::function<std::vector<Target>(const QString &photo, QSize uprig
 // progress is called on the calling thread after each photo; cancel is read
 // before each photo, and a photo not begun by then is left Cancelled. A file
 // in web that Kamerio did not make is never replaced or removed, and no
-// picture ever stands half-written under its own name.
+// picture ever stands half-written under its own name. The caller holds the
+// folder's RunLock.
 Result update(const QString &folder, const QStringList &photoNames, const Plan &plan,
               const fileops::Progress &progress = {}, const std::atomic_bool *cancel = nullptr, int workers = 0);
 
@@ -113,11 +116,42 @@ private:
     std::unique_ptr<Ledger> ledger_;
 };
 
+// A run that could not use web at all (error as Result::folderError).
+Result unmade(const QStringList &photoNames, int error);
+
+// A file in web named as a photo's copy would be, that the list of copies
+// does not know (a list lost or damaged, or the user's own file), as it
+// stood when it was found.
+struct Disowned
+{
+    QString name;
+    Stamp stamp;
+};
+
+// The disowned files of the photos of folder that are there, in the order
+// of photoNames; *health tells how the list of copies was found.
+std::vector<Disowned> disowned(const QString &folder, const QStringList &photoNames, LedgerHealth *health = nullptr);
+
+// Makes the copies of files anew, as update would make them, each only while
+// it is still the very file that was found; one changed since is left
+// alone and counts as Foreign. The caller holds the folder's RunLock.
+Result remake(const QString &folder, const std::vector<Disowned> &files, int edge,
+              const fileops::Progress &progress = {}, const std::atomic_bool *cancel = nullptr);
+
 // Why a photo has no copy, in a few words; empty when it has one.
 QString reason(const Photo &photo);
 
-// The message that ends a run in which some photos got no copy; empty when
-// every photo has one.
+// Why web cannot be written into, in a few words (ENOTDIR: it is not a folder).
+QString folderReason(int error);
+
+// What the user is told of a list of copies that could not be read; empty when it was fine.
+QString ledgerNote(LedgerHealth health);
+
+inline const QString remakeHint =
+    QStringLiteral("Kamerio が作った縮小写真なら、設定 の「Web 用の縮小写真を作り直す…」で作り直せます。");
+
+// The message that ends a run in which some photos got no copy or the list
+// of copies could not be read; empty when all is well.
 QString report(const Result &result);
 
 } // namespace webcopy
