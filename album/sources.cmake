@@ -17,5 +17,6 @@ target_sources(kamerio_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/arrangelist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/captions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/safety.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/restorewin.cpp ${CMAKE_CURRENT_LIST_DIR}/restorewin.h
   ${CMAKE_CURRENT_LIST_DIR}/preview.cpp ${CMAKE_CURRENT_LIST_DIR}/preview.h
   ${CMAKE_CURRENT_LIST_DIR}/previewer.cpp ${CMAKE_CURRENT_LIST_DIR}/previewer.h)
