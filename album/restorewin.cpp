@@ -15,6 +15,8 @@ std::optional<QString> choose(QWidget *parent, const QList<recovery::Listed> &al
     QDialog win(parent);
     win.setObjectName(QStringLiteral("frestorewin"));
     win.setWindowTitle(QStringLiteral("前回の作業を復元"));
+    // A window of its own does not take the main window's font by itself.
+    win.setFont(parent->font());
 
     auto *list = new QTreeWidget(&win);
     list->setObjectName(QStringLiteral("albumlist"));

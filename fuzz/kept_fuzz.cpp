@@ -4,6 +4,7 @@
 #include "album/keptalbum.h"
 #include "album/photoentry.h"
 #include "fileops/fsname.h"
+#include "textio/codepoints.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,8 +21,8 @@ void require(bool condition)
 bool plainText(const QByteArray &bytes)
 {
     const QString text = fsname::decode(bytes);
-    for (const QChar c : text)
-        if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF)
+    for (const codepoints::CodePoint c : codepoints::walk(text))
+        if (c.value >= 0xDC80 && c.value <= 0xDCFF)
             return false;
     return !text.contains(u'\r') && !text.contains(u'\t');
 }
