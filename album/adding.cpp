@@ -35,6 +35,7 @@ QStringList append(main1 &w, const QStringList &names)
 
 void replaceList(main1 &w, bool anyFile)
 {
+    w.keepTyping();
     {
         const QSignalBlocker quiet(w.List1);
         w.List1->clear();

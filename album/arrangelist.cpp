@@ -1,10 +1,12 @@
 // Arranging the photo list: an entry moves with Alt+arrows or the mouse,
 // photos come in dropped from a file manager, the list sorts by shot date
-// or by name, and Ctrl+Z takes any of it back. A caption travels inside its
-// entry, so it always goes along.
+// or by name, and Ctrl+Z takes any of it back, a caption stored included. A
+// caption travels inside its entry, so it always goes along, and so does
+// the one being typed.
 #include "album/arranging.h"
 #include "album/dropping.h"
 #include "album/history.h"
+#include "album/photoentry.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
 #include "app/panes.h"
@@ -16,8 +18,10 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QTextDocument>
 
 #include <utility>
 
@@ -222,6 +226,21 @@ void setRows(QListWidget *list, const history::Rows &r)
     list->insertItems(int(r.at), r.texts);
 }
 
+// Ctrl+Z goes back through a history, Ctrl+Shift+Z forward again.
+enum class Way { None, Back, Forward };
+
+Way undoWay(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() != Qt::Key_Z)
+        return Way::None;
+    if (held == Qt::ControlModifier)
+        return Way::Back;
+    if (held == (Qt::ControlModifier | Qt::ShiftModifier))
+        return Way::Forward;
+    return Way::None;
+}
+
 } // namespace
 
 void main1::connectArranging()
@@ -229,9 +248,9 @@ void main1::connectArranging()
     new ListDrag(*this);
     connect(sortdate, &QAction::triggered, this, &main1::sortdate_Click);
     connect(sortname, &QAction::triggered, this, &main1::sortname_Click);
-    // Registering photos or a caption, loading a project or a folder that
-    // empties the list changes it behind the history's back: the steps kept
-    // would no longer fit, so they are forgotten.
+    // Registering photos, loading a project or a folder that empties the
+    // list changes it behind the history's back: the steps kept would no
+    // longer fit, so they are forgotten.
     const auto forget = [this] {
         if (!arranging_)
             list1history_.clear();
@@ -248,15 +267,21 @@ bool main1::arrangeByKey(const QKeyEvent *event)
             arrange(*move);
         return true;
     }
-    if (key == Qt::Key_Z && held == Qt::ControlModifier) {
-        replay(list1history_.undo());
-        return true;
-    }
-    if (key == Qt::Key_Z && held == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        replay(list1history_.redo());
+    if (const Way way = undoWay(event); way != Way::None) {
+        replay(way == Way::Back ? list1history_.undo() : list1history_.redo());
         return true;
     }
     return false;
+}
+
+bool main1::undoInCaption(const QKeyEvent *event)
+{
+    const Way way = undoWay(event);
+    const QTextDocument *own = Text1->document();
+    if (way == Way::None || (way == Way::Back ? own->isUndoAvailable() : own->isRedoAvailable()))
+        return false;
+    replay(way == Way::Back ? list1history_.undo() : list1history_.redo());
+    return true;
 }
 
 void main1::List1_DragDrop(int from, int insertAt)
@@ -284,6 +309,7 @@ void main1::List1_OLEDragDrop(const QStringList &paths, Qt::KeyboardModifiers mo
 
 void main1::sortdate_Click()
 {
+    keepTyping();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const arranging::Order order = arranging::sortByShotDate(itemTexts(List1), Dir1->path());
     QApplication::restoreOverrideCursor();
@@ -292,6 +318,7 @@ void main1::sortdate_Click()
 
 void main1::sortname_Click()
 {
+    keepTyping();
     arrange(history::Reorder{arranging::sortByName(itemTexts(List1))});
 }
 
@@ -306,24 +333,37 @@ void main1::perform(const history::Edit &edit)
     const QScopedValueRollback<bool> recorded(arranging_, true);
     const int shown = selectedRow(List1);
     const qsizetype follows = shown < 0 ? -1 : history::follow(edit, shown);
-    // The entry shown stays shown: Text1 keeps what is being typed.
-    const QSignalBlocker quiet(List1);
-    setRows(List1, history::rows(edit, [this](qsizetype row) { return List1->item(int(row))->text(); }));
-    if (follows < 0)
-        List1->selectionModel()->clear();
-    else
-        List1->setCurrentRow(int(follows));
+    const qsizetype typedFor = captionEntry_.isValid() ? history::follow(edit, captionEntry_.row()) : -1;
+    // A box that holds typing of its own keeps it; one that shows the
+    // registered caption goes on showing it, as an undone caption comes back.
+    const bool boxShowsEntry = shown >= 0 && Text1->toPlainText() == photoentry::caption(List1->item(shown)->text());
+    {
+        // The entry shown stays shown: Text1 keeps what is being typed.
+        const QSignalBlocker quiet(List1);
+        setRows(List1, history::rows(edit, [this](qsizetype row) { return List1->item(int(row))->text(); }));
+        if (follows < 0)
+            List1->selectionModel()->clear();
+        else
+            List1->setCurrentRow(int(follows));
+    }
+    // The entry typed for is followed by what it is, not by its row.
+    captionEntry_ =
+        typedFor < 0 ? QPersistentModelIndex() : QPersistentModelIndex(List1->model()->index(int(typedFor), 0));
+    if (shown >= 0 && follows < 0) {
+        // The entry shown went away: the box and the preview empty as they
+        // do when the list is cleared.
+        list1sen();
+    } else if (boxShowsEntry) {
+        const QString caption = photoentry::caption(List1->item(int(follows))->text());
+        if (Text1->toPlainText() != caption)
+            Text1->setPlainText(caption);
+    }
 }
 
 void main1::replay(const std::optional<history::Edit> &edit)
 {
     if (!edit)
         return;
-    const bool wasShown = selectedRow(List1) >= 0;
     perform(*edit);
-    // The entry shown went away: the box and the preview empty as they do
-    // when the list is cleared.
-    if (wasShown && selectedRow(List1) < 0)
-        list1sen();
     Label11_Click();
 }

@@ -1,5 +1,7 @@
 // The caption workflow: selecting an entry shows it, Command7 stores the
-// caption in place and moves on, the pop-up menu deletes entries.
+// caption in place and moves on, the pop-up menu deletes entries. What is
+// typed for an entry is never dropped: leaving the entry stores it first.
+#include "album/history.h"
 #include "album/photoentry.h"
 #include "album/previewer.h"
 #include "app/dirs.h"
@@ -8,6 +10,7 @@
 #include "app/panes.h"
 #include "fileops/fsname.h"
 
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
@@ -93,6 +96,24 @@ void main1::connectCaptions()
     // A change of the selection, and only that, shows the entry: clicking the
     // entry already selected keeps what is being typed.
     connect(List1, &QListWidget::itemSelectionChanged, this, &main1::List1_Click);
+    // The entry the caption box is typed for. Kept at each change of the
+    // box, since a list about to be emptied has already lost its selection.
+    connect(Text1, &QPlainTextEdit::textChanged, this, [this] {
+        const QModelIndexList selected = List1->selectionModel()->selectedIndexes();
+        captionEntry_ = selected.isEmpty() ? QPersistentModelIndex() : QPersistentModelIndex(selected.first());
+    });
+    // A list replaced as a whole (全ﾌｧｲﾙ選択, a load, a folder change) has
+    // nothing selected, so the box and the preview show nothing either: a
+    // caption or photo left over would be typed for, or deleted with, the
+    // wrong entry. No photo is shown, so the preview opens none.
+    connect(List1->model(), &QAbstractItemModel::modelReset, this, [this] {
+        if (arranging_ || selectedRow(List1) >= 0)
+            return;
+        Text1->clear();
+        Image1->clear();
+        previewer_->forget();
+        dirs::imgpath.clear();
+    });
     connect(Command7, &QPushButton::clicked, this, &main1::Command7_Click);
     new RightRelease(List1->viewport(), [this](const QPoint &at) { List1_MouseUp(at); });
     connect(list1del, &QAction::triggered, this, &main1::list1del_Click);
@@ -105,6 +126,7 @@ void main1::List1_Click()
         messagebox::show(this, registerFirst);
         return;
     }
+    keepTyping();
     list1sen();
     Label11_Click();
 }
@@ -129,37 +151,48 @@ void main1::Command7_Click()
 {
     const int i = selectedRow(List1);
     if (i >= 0) {
-        const QSignalBlocker quiet(List1);
-        List1->item(i)->setText(photoentry::withCaption(List1->item(i)->text(), Text1->toPlainText()));
+        const QString entry = List1->item(i)->text();
+        arrange(history::Caption{i, entry, photoentry::withCaption(entry, Text1->toPlainText())});
     }
     unselect(List1);
+    // The next entry shows as it is selected; past the last one nothing is
+    // selected, and nothing shows.
     select(List1, i + 1);
-    Text1->setPlainText(photoentry::caption(selectedText(List1)));
+    if (selectedRow(List1) < 0)
+        list1sen();
     Text1->setFocus();
 }
 
 void main1::List1_MouseUp(const QPoint &globalPos)
 {
+    // Whatever is chosen, even nothing, the caption box is left alone: an
+    // item that takes the entry shown away empties it, and a sort keeps the
+    // typing with its entry.
     listrclk->exec(globalPos);
-    // Whatever was chosen, even nothing, the box shows the selected entry again.
-    list1sen();
     Label11_Click();
 }
 
 bool main1::List1_KeyDown(QKeyEvent *event)
 {
     const int key = event->key();
-    if (arrangeByKey(event) || moveOnEnter(event, Text1))
+    if (arrangeByKey(event))
+        return true;
+    // The caption about to be typed needs an entry to go to.
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && selectedRow(List1) < 0)
+        select(List1, 0);
+    if (moveOnEnter(event, Text1))
         return true;
     if (isMenuKey(event)) {
         List1_MouseUp(menuPoint(List1));
         return true;
     }
     if (key == Qt::Key_Delete) {
-        // As the pop-up's item does, with the pop-up's closing steps.
-        list1del_Click();
-        list1sen();
-        Label11_Click();
+        // As the pop-up's item does, but only for an entry the user chose:
+        // with none, the item would take the first, perhaps out of sight.
+        if (selectedRow(List1) >= 0) {
+            list1del_Click();
+            Label11_Click();
+        }
         return true;
     }
     // The list marks an entry current without selecting it when the focus
@@ -174,6 +207,7 @@ bool main1::List1_KeyDown(QKeyEvent *event)
 
 void main1::list1del_Click()
 {
+    keepTyping();
     const int k = qMax(selectedRow(List1), 0);
     if (k < List1->count())
         arrange(history::Splice{k, {List1->item(k)->text()}, {}});
@@ -183,5 +217,17 @@ void main1::list1del_Click()
 
 void main1::zenclr_Click()
 {
+    keepTyping();
     arrange(history::Splice{0, itemTexts(List1), {}});
+}
+
+void main1::keepTyping()
+{
+    if (!captionEntry_.isValid())
+        return;
+    const int row = captionEntry_.row();
+    const QString entry = List1->item(row)->text();
+    const QString typed = Text1->toPlainText();
+    if (photoentry::caption(entry) != typed)
+        arrange(history::Caption{row, entry, photoentry::withCaption(entry, typed)});
 }

@@ -23,6 +23,7 @@ qsizetype weight(const Edit &edit)
                           [](const Move &) -> qsizetype { return 1; },
                           [](const Reorder &r) { return r.order.size(); },
                           [](const Splice &s) { return s.removed.size() + s.inserted.size(); },
+                          [](const Caption &) -> qsizetype { return 1; },
                       },
                       edit);
 }
@@ -50,6 +51,7 @@ Rows rows(const Edit &edit, const std::function<QString(qsizetype)> &entry)
                               return r;
                           },
                           [](const Splice &s) { return Rows{s.at, s.removed.size(), s.inserted}; },
+                          [](const Caption &c) { return Rows{c.row, 1, {c.after}}; },
                       },
                       edit);
 }
@@ -65,6 +67,7 @@ Edit inverse(const Edit &edit)
                               return Reorder{back};
                           },
                           [](const Splice &s) -> Edit { return Splice{s.at, s.inserted, s.removed}; },
+                          [](const Caption &c) -> Edit { return Caption{c.row, c.after, c.before}; },
                       },
                       edit);
 }
@@ -80,6 +83,7 @@ bool changesNothing(const Edit &edit)
                               return true;
                           },
                           [](const Splice &s) { return s.removed == s.inserted; },
+                          [](const Caption &c) { return c.before == c.after; },
                       },
                       edit);
 }
@@ -107,6 +111,7 @@ qsizetype follow(const Edit &edit, qsizetype row)
                                   return -1;
                               return row - s.removed.size() + s.inserted.size();
                           },
+                          [row](const Caption &) { return row; },
                       },
                       edit);
 }

@@ -1,7 +1,7 @@
-// The photo list's undo history: each arrangement of the list (a move, a
-// drop, a sort, a deletion) as one small step that can be taken back and
-// taken again. A step stores only what it changed, never a copy of the
-// whole list for a move.
+// The photo list's undo history: each change the user makes to the list (a
+// move, a drop, a sort, a deletion, a caption stored) as one small step that
+// can be taken back and taken again. A step stores only what it changed,
+// never a copy of the whole list for a move.
 #pragma once
 
 #include "album/arranging.h"
@@ -37,7 +37,16 @@ struct Splice
     QStringList inserted;
 };
 
-using Edit = std::variant<Move, Reorder, Splice>;
+// The entry at row gets another caption: its text before becomes after, and
+// it stays the same entry.
+struct Caption
+{
+    qsizetype row = 0;
+    QString before;
+    QString after;
+};
+
+using Edit = std::variant<Move, Reorder, Splice, Caption>;
 
 // What an edit does to the rows of the list it applies to: from row at,
 // count rows give way to texts. entry(i) is the text of row i of that list.
@@ -52,7 +61,7 @@ Rows rows(const Edit &edit, const std::function<QString(qsizetype)> &entry);
 // The edit that takes edit back.
 Edit inverse(const Edit &edit);
 
-// True when the edit leaves every entry where it was.
+// True when the edit leaves every entry where and as it was.
 bool changesNothing(const Edit &edit);
 
 // Where the entry at row is after the edit, or -1 when the edit removed it.

@@ -37,12 +37,6 @@ void main1::connectSafetyCopy()
     const auto changed = &recovery::Keeper::changed;
     onItemsChanged(List1, keeper, changed);
     connect(Text1, &QPlainTextEdit::textChanged, keeper, changed);
-    // The entry the caption box is typed for. Kept at each change of the
-    // box, since a list about to be emptied has already lost its selection.
-    connect(Text1, &QPlainTextEdit::textChanged, keeper, [this] {
-        const QModelIndexList selected = List1->selectionModel()->selectedIndexes();
-        captionEntry_ = selected.isEmpty() ? QPersistentModelIndex() : QPersistentModelIndex(selected.first());
-    });
     for (QLineEdit *box : {Text6, Text4, Text9, Text5, Text3})
         connect(box, &QLineEdit::textChanged, keeper, changed);
     for (QAbstractButton *button : options())
@@ -88,13 +82,17 @@ void main1::frestore_Click()
     const std::optional<QString> id = restorewin::choose(this, albums);
     if (!id)
         return;
+    // What is being typed goes into the album it was typed for, which is
+    // kept as it stands: it may be the one chosen.
+    keepTyping();
+    safetyCopy_->flush();
     // Another window may have let it go since the list was read.
     const std::optional<keptalbum::Kept> kept = recovery::load(*id);
     if (!kept) {
         messagebox::show(this, QStringLiteral("復元する作業が見つかりません。"));
         return;
     }
-    // The album goes on where it was: the restore itself writes nothing.
+    // The restored album goes on where it was: the restore itself writes nothing.
     safetyCopy_->hold();
     // The panes go to the album's folder as a folder change takes them, and
     // the album is loaded there; a folder that is gone leaves them where

@@ -1,6 +1,5 @@
 // The folder browser: drive, directory and file panes kept in step with
 // Label1, the current directory and the photo list.
-#include "album/previewer.h"
 #include "app/dirs.h"
 #include "app/main1.h"
 #include "app/messagebox.h"
@@ -164,10 +163,9 @@ void main1::Dir1_Change()
     fsname::setCurrentDir(path);
     Label1->setText(path);
     if (checkValue(Check3) == 1) {
+        keepTyping();
         const QSignalBlocker quiet(List1);
         List1->clear();
-        Image1->clear();
-        previewer_->forget();
     }
     Label11_Click();
 }

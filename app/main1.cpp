@@ -45,8 +45,10 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
 main1::~main1()
 {
     // The controls outlive the handlers' state while the window takes
-    // itself apart: the photo list must no longer report its changes.
+    // itself apart: the photo list and the caption box must no longer
+    // report their changes.
     List1->model()->disconnect(this);
+    Text1->disconnect(this);
 }
 
 void main1::Form_Load()
@@ -116,7 +118,7 @@ bool main1::eventFilter(QObject *watched, QEvent *event)
 
 bool main1::Text1_KeyDown(QKeyEvent *event)
 {
-    return moveOnEnter(event, Command7);
+    return undoInCaption(event) || moveOnEnter(event, Command7);
 }
 
 bool main1::Text2_KeyDown(QKeyEvent *event)

@@ -71,6 +71,10 @@ public:
     bool List1_KeyDown(QKeyEvent *event);
     void list1del_Click();
     void zenclr_Click();
+    // Stores the caption typed for an entry in it when it differs from the
+    // one registered, before anything takes the entry out of the caption
+    // box: a step of the list's history; the selection and the focus stay.
+    void keepTyping();
 
     // Arranging the photo list: album/arrangelist.cpp
     // The entry at from dragged to just before the entry at insertAt.
@@ -153,6 +157,10 @@ private:
     // Alt+Up/Down move the selected entry, Ctrl+Z and Ctrl+Shift+Z undo and
     // redo: List1_KeyDown asks here first. False for any other key.
     bool arrangeByKey(const QKeyEvent *event);
+    // Ctrl+Z and Ctrl+Shift+Z in the caption box reach the list's history
+    // once the box has nothing of its own left to undo or redo: Text1_KeyDown
+    // asks here first.
+    bool undoInCaption(const QKeyEvent *event);
     void perform(const history::Edit &edit);
     // Performs an undone or redone step.
     void replay(const std::optional<history::Edit> &edit);
@@ -166,12 +174,13 @@ private:
     QPointer<QWidget> aboutBox;
     // Each volume's current folder, as a drive letter system keeps one per drive.
     std::map<QString, QString> driveDirs_;
-    // The arrangements of the photo list that can be undone; any other
-    // change of the list starts it anew.
+    // The changes of the photo list that can be undone; registering photos
+    // or loading an album starts it anew.
     history::History list1history_;
     bool arranging_ = false;
     std::unique_ptr<recovery::Keeper> safetyCopy_;
-    // The entry of the photo list the caption box was last filled or typed for.
+    // The entry of the photo list the caption box was last filled or typed
+    // for, followed through every change of the list.
     QPersistentModelIndex captionEntry_;
     // Decodes the pictures Image1 shows, off the event loop.
     Previewer *previewer_ = nullptr;

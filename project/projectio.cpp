@@ -148,6 +148,7 @@ bool main1::loadProject(const QString &path)
     }
     if (!f.madeIn(Dir1->path()))
         messagebox::show(this, projectfile::otherFolder);
+    keepTyping();
     album::Album a = album();
     projectfile::apply(f, a);
     openAlbum(a, projectfile::notices(f));

@@ -1,14 +1,10 @@
-// A window of the program in a process of its own, which types captions as
-// a user does, waits past the safety copy's delay and dies by SIGKILL:
-// nothing of the program's own gets to run at the end.
-//
-//   safety_child new FOLDER
-//     registers FOLDER's photos, registers "umi" for the first and types
-//     "yama" for the second without registering it;
-//   safety_child restore STEP...
-//     restores the newest kept album and prints "restored", then takes each
-//     step: ROW=CAPTION registers a caption, ?TEXT waits until a kept album
-//     holds TEXT (another window's work).
+// Works in the window as a user does, waits two seconds and dies by SIGKILL:
+// nothing of the program's own gets to run at the end. The arguments are the
+// photo folder, whose photos are registered first ("-" restores the newest
+// kept album instead and prints "restored"), then the steps taken
+// (albumwindow.h's act, and "?text": wait until a kept album holds text,
+// another window's work); without steps the first photo is captioned and the
+// second one's caption typed.
 #include "albumwindow.h"
 #include "keptalbums.h"
 
@@ -21,26 +17,34 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
     auto w = testkit::window();
-    if (args.value(0) == QLatin1String("new")) {
-        w->Dir1->changeTo(fsname::decode(QByteArrayView(argv[2])));
-        w->allselec();
-        registerCaption(*w, 0, QStringLiteral("umi"));
-        QTest::keyClicks(w->Text1, QStringLiteral("yama"));
-    } else {
-        testkit::Modals modals;
+    w->show();
+    w->activateWindow();
+    if (!QTest::qWaitForWindowActive(w.get()))
+        return 1;
+    testkit::Modals modals;
+    if (app.arguments().value(1) == QLatin1String("-")) {
         restoreRow(modals, *w, 0);
+        // The restore window and the messages took the focus away with them.
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w.get()))
+            return 1;
         std::puts("restored");
         std::fflush(stdout);
-        for (const QString &step : args.mid(1)) {
-            if (!step.startsWith(u'?'))
-                registerCaption(*w, step.section(u'=', 0, 0).toInt(), step.section(u'=', 1));
-            else if (!QTest::qWaitFor([&] { return keptText().contains(step.mid(1)); }, 60000))
-                return 1;
-        }
+    } else {
+        w->Dir1->changeTo(fsname::decode(QByteArrayView(argv[1])));
+        w->allselec();
     }
-    QTest::qWait(2500);
+    QStringList steps = app.arguments().mid(2);
+    if (steps.isEmpty())
+        steps = {"@List1", "Down", "Return", "=umi", "Return", "Return", "=yama"};
+    for (const QString &step : steps) {
+        if (!step.startsWith(u'?'))
+            act(*w, modals, step);
+        else if (!QTest::qWaitFor([&] { return keptText().contains(step.mid(1)); }, 60000))
+            return 1;
+    }
+    QTest::qWait(2000);
     std::raise(SIGKILL);
     return 0;
 }

@@ -35,7 +35,7 @@ void caption(AlbumWindow &a)
 
 const QStringList typed = {QStringLiteral("p1.jpg,umi"), QStringLiteral("p2.jpg,yama"), QStringLiteral("p3.jpg")};
 
-// Runs safety_child with args until it has killed itself.
+// Starts safety_child with args (see there).
 void runChild(QProcess &child, const QStringList &args)
 {
     child.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
@@ -261,7 +261,7 @@ TEST(SafetyCopy, AKilledWindowsAlbumComesBackWithEveryNameAsItIs)
     const QString photos = box.folder(QStringLiteral("photos"));
     box.touch(photos, {QStringLiteral("🌸さくら.jpg"), fsname::decode("caf\xE9.jpg"), QStringLiteral("p3.jpg")});
     QProcess child;
-    runChild(child, {QStringLiteral("new"), photos});
+    runChild(child, {photos});
     expectKilled(child);
     // In the order the file pane lists them.
     const QStringList names = fsname::listFiles(photos);
@@ -293,8 +293,8 @@ TEST(SafetyCopy, TwoWindowsNeverDestroyEachOthersAlbums)
     box.touch(photos, three);
     box.touch(other, {QStringLiteral("q1.jpg"), QStringLiteral("q2.jpg")});
     QProcess one, two;
-    runChild(one, {QStringLiteral("new"), photos});
-    runChild(two, {QStringLiteral("new"), other});
+    runChild(one, {photos});
+    runChild(two, {other});
     expectKilled(one);
     expectKilled(two);
     QList<QStringList> kept = keptEntries();
@@ -308,18 +308,47 @@ TEST(SafetyCopy, TwoWindowsOnOneAlbumKeepTheLaterCaptionOfEachPhoto)
     const QString photos = box.folder(QStringLiteral("photos"));
     box.touch(photos, {QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg"), QStringLiteral("p4.jpg")});
     QProcess first;
-    runChild(first, {QStringLiteral("new"), photos});
+    runChild(first, {photos});
     expectKilled(first);
 
     // Both restore the album before either types: neither shows the
     // other's captions. The second types first, the first on its own
     // photo and on the third, then the second on the third again.
     QProcess one, two;
-    runChild(one, {QStringLiteral("restore"), QStringLiteral("?beta"), QStringLiteral("0=alpha"), QStringLiteral("2=early")});
+    const auto captioned = [](int row, const QString &text) {
+        return QStringList{QStringLiteral("click:%1").arg(row), "Return", "Ctrl+A", u'=' + text, "Return", "Return"};
+    };
+    runChild(one, QStringList{"-", "?beta"} + captioned(0, "alpha") + captioned(2, "early"));
     ASSERT_TRUE(one.waitForReadyRead(60000));
-    runChild(two, {QStringLiteral("restore"), QStringLiteral("1=beta"), QStringLiteral("?early"), QStringLiteral("2=late")});
+    runChild(two, QStringList{"-"} + captioned(1, "beta") + QStringList{"?early"} + captioned(2, "late"));
     expectKilled(one);
     expectKilled(two);
     EXPECT_EQ(keptEntries(), (QList<QStringList>{{QStringLiteral("p1.jpg,alpha"), QStringLiteral("p2.jpg,beta"),
                                                   QStringLiteral("p3.jpg,late"), QStringLiteral("p4.jpg")}}));
+}
+
+TEST(SafetyCopy, AKilledWindowKeptEachCaptionOnItsOwnPhoto)
+{
+    const struct
+    {
+        QStringList steps;
+        QStringList kept;
+    } cases[] = {
+        // Registered, then moved down twice.
+        {{"@List1", "Down", "Return", "=alpha", "Return", "Return", "click:0", "Alt+Down", "Alt+Down"},
+         {"p2.jpg", "p3.jpg", "p1.jpg,alpha"}},
+        // Typed, moved up, the move undone and redone, then sorted by name.
+        {{"click:1", "Return", "=beta", "@List1", "Alt+Up", "Ctrl+Z", "Ctrl+Shift+Z", "menu:sortname"},
+         {"p1.jpg", "p2.jpg,beta", "p3.jpg"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.steps.join(u' ').toStdString());
+        testkit::Sandbox box;
+        const QString photos = box.folder(QStringLiteral("photos"));
+        box.touch(photos, three);
+        QProcess child;
+        runChild(child, QStringList{photos} + c.steps);
+        expectKilled(child);
+        EXPECT_EQ(kept(), c.kept);
+    }
 }

@@ -127,7 +127,7 @@ void Modals::handle(QWidget *w)
             if (!wanted.isEmpty() && a->objectName() == wanted)
                 chosen = a;
         if (!chosen) {
-            menu->close();
+            QTest::keyClick(menu, Qt::Key_Escape);
             return;
         }
         // The item acts inside the menu's own loop, before exec() returns,

@@ -68,8 +68,9 @@ struct Shown
 
 // Watches for modal widgets while alive. Message boxes are recorded and
 // answered (queued answers first, then OK or Yes); file dialogs and pop-up
-// menus go to queued handlers, or are cancelled / closed; other windows go
-// to the handler queued for their name, and are left alone without one.
+// menus go to queued handlers, or are cancelled / closed with Escape; other
+// windows go to the handler queued for their name, and are left alone
+// without one.
 class Modals : public QObject
 {
 public:
