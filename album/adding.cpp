@@ -11,11 +11,6 @@ namespace {
 const QString noPhoto = QStringLiteral("ファイルがないか、jpgファイルではありません。\n"
                                        "jpgファイル以外を選択するには、shiftｷｰを押しながらボタンクリック！");
 
-bool shiftAlone(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ShiftModifier;
-}
-
 // Appends names to the photo list without passing its limit; returns those
 // appended and tells the user about any left out.
 QStringList append(main1 &w, const QStringList &names)
@@ -61,7 +56,7 @@ void main1::allselec()
 
 void main1::Command2_MouseUp(Qt::KeyboardModifiers modifiers)
 {
-    replaceList(*this, shiftAlone(modifiers));
+    replaceList(*this, photoentry::anyFileWith(modifiers));
 }
 
 void main1::Command3_MouseUp(Qt::KeyboardModifiers modifiers)
@@ -75,7 +70,7 @@ void main1::Command3_MouseUp(Qt::KeyboardModifiers modifiers)
 
 QStringList main1::addPhotos(const QStringList &names, Qt::KeyboardModifiers modifiers)
 {
-    const QStringList added = append(*this, photoentry::photosAmong(names, shiftAlone(modifiers)));
+    const QStringList added = append(*this, photoentry::photosAmong(names, photoentry::anyFileWith(modifiers)));
     if (added.isEmpty())
         messagebox::show(this, noPhoto);
     Label11_Click();

@@ -191,11 +191,25 @@ private:
         if (const auto from = draggedRow(e->mimeData())) {
             e->acceptProposedAction();
             w_.List1_DragDrop(*from, insertAt(e->position().toPoint()));
-        } else if (const QStringList paths = files(e); !paths.isEmpty() && takeAsCopy(e)) {
-            // The file manager waits until the drop is taken: the photos are
-            // registered, and any message shown, after that.
+        } else if (const QStringList paths = files(e); !paths.isEmpty()) {
+            // A drop that registers nothing is refused, so that the file
+            // manager does not take it for a copy made.
+            const dropping::Dropped d =
+                dropping::inFolder(paths, w_.Dir1->path(), photoentry::anyFileWith(e->modifiers()));
+            if (d.elsewhere || d.names.isEmpty() || !takeAsCopy(e)) {
+                e->setDropAction(Qt::IgnoreAction);
+                e->ignore();
+            }
+            // The file manager waits until the drop is answered: the photos
+            // are registered, and any message shown, after that, in the
+            // window made active, so that Ctrl+S saves here and not there.
             QMetaObject::invokeMethod(
-                this, [this, paths, keys = e->modifiers()] { w_.List1_OLEDragDrop(paths, keys); },
+                this,
+                [this, paths, keys = e->modifiers()] {
+                    w_.raise();
+                    w_.activateWindow();
+                    w_.List1_OLEDragDrop(paths, keys);
+                },
                 Qt::QueuedConnection);
         }
     }
@@ -292,19 +306,27 @@ void main1::List1_DragDrop(int from, int insertAt)
 
 void main1::List1_OLEDragDrop(const QStringList &paths, Qt::KeyboardModifiers modifiers)
 {
-    const dropping::Dropped d = dropping::inFolder(paths, Dir1->path());
+    const dropping::Dropped d = dropping::inFolder(paths, Dir1->path(), photoentry::anyFileWith(modifiers));
     if (d.elsewhere) {
         messagebox::show(this, QStringLiteral("写真リストに登録できるのは、次のディレクトリのファイルだけです。\n%1")
                                    .arg(Dir1->path()));
         return;
     }
-    const int at = List1->count();
-    QStringList added;
-    {
-        const QScopedValueRollback<bool> recorded(arranging_, true);
-        added = addPhotos(d.names, modifiers);
+    // Files left out by the JPEG rule are named in one notice of their
+    // own, which then stands for the usual one of no photo.
+    if (!d.names.isEmpty() || d.notJpeg == 0) {
+        const int at = List1->count();
+        QStringList added;
+        {
+            const QScopedValueRollback<bool> recorded(arranging_, true);
+            added = addPhotos(d.names, modifiers);
+        }
+        list1history_.record(history::Splice{at, {}, added});
     }
-    list1history_.record(history::Splice{at, {}, added});
+    if (d.notJpeg > 0)
+        messagebox::show(this, QStringLiteral("JPEG 以外の %1 個のﾌｧｲﾙは登録しませんでした"
+                                              "（Shift を押しながらドロップすると登録できます）。")
+                                   .arg(d.notJpeg));
 }
 
 void main1::sortdate_Click()

@@ -1,5 +1,6 @@
 #include "album/dropping.h"
 
+#include "album/photoentry.h"
 #include "fileops/fsname.h"
 
 #include <sys/stat.h>
@@ -43,7 +44,7 @@ QStringList localFiles(const QByteArray &uriList)
     return paths;
 }
 
-Dropped inFolder(const QStringList &paths, const QString &folder)
+Dropped inFolder(const QStringList &paths, const QString &folder, bool anyFile)
 {
     Dropped d;
     for (QString path : paths) {
@@ -52,11 +53,14 @@ Dropped inFolder(const QStringList &paths, const QString &folder)
         const qsizetype slash = path.lastIndexOf(u'/');
         const QString name = path.mid(slash + 1);
         if (name.isEmpty() || !sameFolder(slash == 0 ? QStringLiteral("/") : path.left(slash), folder))
-            return Dropped{{}, true};
+            return Dropped{{}, 0, true};
         if (!name.startsWith(u'.') && fsname::isRegularFile(path))
             d.names.append(name);
     }
     fsname::sortNatural(d.names);
+    const QStringList photos = photoentry::photosAmong(d.names, anyFile);
+    d.notJpeg = d.names.size() - photos.size();
+    d.names = photos;
     return d;
 }
 

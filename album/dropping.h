@@ -15,15 +15,18 @@ QStringList localFiles(const QByteArray &uriList);
 
 struct Dropped
 {
-    // The dropped regular files of the folder, by bare name, in the order
-    // the file pane lists them; hidden files, folders and anything else
-    // that the file pane would not list are left out.
+    // The dropped regular files of the folder that registering takes (any
+    // file with anyFile, the JPEG files otherwise), by bare name, in the
+    // order the file pane lists them; hidden files, folders and anything
+    // else that the file pane would not list are left out.
     QStringList names;
+    // How many of the folder's files the JPEG rule left out.
+    qsizetype notJpeg = 0;
     // Something dropped lies outside the folder: nothing is registered.
     bool elsewhere = false;
 };
 
 // What dropping the files paths onto the list of folder registers.
-Dropped inFolder(const QStringList &paths, const QString &folder);
+Dropped inFolder(const QStringList &paths, const QString &folder, bool anyFile);
 
 } // namespace dropping

@@ -58,4 +58,9 @@ QStringList photosAmong(const QStringList &names, bool anyFile)
     return out;
 }
 
+bool anyFileWith(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ShiftModifier;
+}
+
 } // namespace photoentry

@@ -29,4 +29,7 @@ bool isJpeg(const QString &name);
 // the JPEG files otherwise.
 QStringList photosAmong(const QStringList &names, bool anyFile);
 
+// Shift alone, held as photos are added, lets any file in.
+bool anyFileWith(Qt::KeyboardModifiers modifiers);
+
 } // namespace photoentry

@@ -78,6 +78,14 @@ void main1::connectBrowser()
     connect(Drive1, &QComboBox::currentIndexChanged, this, &main1::Drive1_Change);
     connect(Drive1, &DriveList::volumesWanted, this, &main1::readDrives);
     connect(Dir1, &DirList::pathChanged, this, &main1::Dir1_Change);
+    // The album, with what is typed registered, is kept as it stood in its
+    // folder before the panes move on, as 最新状態に更新 moves them, to the
+    // nearest folder still there.
+    connect(Dir1, &DirList::vanished, this, [this] {
+        keepTyping();
+        safetyCopy_->flush();
+        kousin_Click();
+    });
     connect(Dir1, &DirList::rightPressed, this, &main1::Dir1_MouseDown);
     connect(Dir1, &DirList::refused, this,
         [this](const QString &folder, int error) { messagebox::show(this, notEntered(folder, error)); });

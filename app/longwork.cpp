@@ -1,5 +1,7 @@
 #include "app/longwork.h"
 
+#include "app/messagebox.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
@@ -16,6 +18,8 @@ namespace longwork {
 
 void Job::step(int done, int total)
 {
+    if (cancel_)
+        return;
     total_ = total;
     done_ = done;
 }
@@ -46,7 +50,9 @@ public:
     {
         setObjectName(QStringLiteral("longwork"));
         setWindowTitle(QStringLiteral("KAMERIO"));
-        setWindowModality(Qt::WindowModal);
+        // Not modal: a window blocked by a modal one never hears its close
+        // box, and the close box must be able to ask to stop. HoldInput keeps
+        // the window's input from the work instead.
         label_->setMinimumWidth(360);
         cancel_->setObjectName(QStringLiteral("longworkCancel"));
         cancel_->setAutoDefault(false);
@@ -82,22 +88,33 @@ private:
     QPushButton *cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
 };
 
-// Swallows the user's input to one window (and its attempts to close it).
+// Swallows the user's input to one window. Its close box asks whether to
+// stop the work and quit.
 class HoldInput : public QObject
 {
 public:
-    explicit HoldInput(QWidget *window) : window_(window) { qApp->installEventFilter(this); }
+    HoldInput(QWidget *window, Job &job) : window_(window), job_(job) { qApp->installEventFilter(this); }
     ~HoldInput() override { qApp->removeEventFilter(this); }
+
+    // The user chose to stop and quit.
+    bool closing() const { return closing_; }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (!watched->isWidgetType() || static_cast<QWidget *>(watched)->window() != window_)
             return false;
         switch (event->type()) {
-        case QEvent::Close: event->ignore(); return true;
+        case QEvent::Close:
+            event->ignore();
+            if (watched == window_)
+                askToQuit();
+            return true;
+        case QEvent::ShortcutOverride:
+            // Taken here, so that no shortcut (Ctrl+S, Alt+F) acts either.
+            event->accept();
+            return true;
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -111,46 +128,71 @@ public:
     }
 
 private:
+    void askToQuit()
+    {
+        if (asking_ || closing_)
+            return;
+        asking_ = true;
+        closing_ = messagebox::show(window_, QStringLiteral("作業中です。中止して終了しますか？"),
+                       messagebox::Buttons::YesNo)
+                   == QMessageBox::Yes;
+        asking_ = false;
+        if (closing_)
+            job_.cancel();
+    }
+
     QWidget *window_;
+    Job &job_;
+    bool asking_ = false;
+    bool closing_ = false;
 };
 
 } // namespace
 
-void run(QWidget *parent, Job &job, const std::function<void()> &work)
+bool run(QWidget *parent, Job &job, const std::function<void()> &work)
 {
-    QEventLoop loop;
-    HoldInput hold(parent->window());
-    ProgressWindow window(parent, job);
-    // The hourglass until the progress window can be clicked.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool waiting = true;
-    QTimer show;
-    show.setSingleShot(true);
-    QObject::connect(&show, &QTimer::timeout, &window, [&] {
-        QApplication::restoreOverrideCursor();
-        waiting = false;
-        window.show();
-    });
-    show.start(showAfterMs);
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &window, &ProgressWindow::refresh);
-    tick.start(50);
-
+    QWidget *const main = parent->window();
     std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    if (waiting)
-        QApplication::restoreOverrideCursor();
+    bool closing = false;
+    {
+        QEventLoop loop;
+        HoldInput hold(main, job);
+        ProgressWindow window(parent, job);
+        // The hourglass until the progress window can be clicked.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        bool waiting = true;
+        QTimer show;
+        show.setSingleShot(true);
+        QObject::connect(&show, &QTimer::timeout, &window, [&] {
+            QApplication::restoreOverrideCursor();
+            waiting = false;
+            window.show();
+        });
+        show.start(showAfterMs);
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &window, &ProgressWindow::refresh);
+        tick.start(50);
+
+        std::thread worker([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec();
+        worker.join();
+        if (waiting)
+            QApplication::restoreOverrideCursor();
+        closing = hold.closing();
+    }
     if (failure)
         std::rethrow_exception(failure);
+    if (!closing)
+        return true;
+    main->close();
+    return false;
 }
 
 } // namespace longwork

@@ -21,6 +21,8 @@ class Job
 public:
     explicit Job(const QString &label) : label_(label) {}
 
+    // Once the work is asked to stop, what it skips is no progress: the
+    // count stays where the work was.
     void step(int done, int total);
     void setLabel(const QString &label);
     // A progress callback of the (done, total) shape the workers take.
@@ -49,7 +51,9 @@ inline int showAfterMs = 500;
 // the event loop runs, the user's input to parent's window is held back (it
 // must not change what the work is working on) and, past showAfterMs, the
 // progress window shows the job; its キャンセル asks the work to stop at its
-// next safe point.
-void run(QWidget *parent, Job &job, const std::function<void()> &work);
+// next safe point. The window's close box asks whether to stop and quit; if
+// so, once the work has stopped the window is closed as its close box closes
+// it, and run returns false: the caller has nothing left to show.
+bool run(QWidget *parent, Job &job, const std::function<void()> &work);
 
 } // namespace longwork

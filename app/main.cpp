@@ -1,3 +1,4 @@
+#include "app/display.h"
 #include "app/main1.h"
 #include "cli/cli.h"
 #include "cli/make.h"
@@ -36,7 +37,16 @@ int main(int argc, char *argv[])
         return print(cli::make(*args));
     }
 
-    QApplication app(argc, argv);
+    const std::optional<QByteArray> platform = display::platform();
+    if (!platform)
+        return print(cli::Reply{QString(), display::missing(), 1});
+    // The window is started with no arguments; Qt is told the platform only
+    // where it would not find it by itself.
+    QByteArray option("-platform");
+    QByteArray name = *platform;
+    char *qtArguments[] = {argv[0], option.data(), name.data(), nullptr};
+    int qtCount = name.isEmpty() ? 1 : 3;
+    QApplication app(qtCount, qtArguments);
     // Lets the desktop match the running windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("kamerio"));
     QApplication::setWindowIcon(appicon::icon());

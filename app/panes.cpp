@@ -140,14 +140,15 @@ FolderWatch::FolderWatch(QObject *parent) : QObject(parent)
     connect(&quiet_, &QTimer::timeout, this, &FolderWatch::changed);
 }
 
-void FolderWatch::watch(const QString &folder)
+void FolderWatch::watch(const QStringList &folders)
 {
     quiet_.stop();
     if (const QStringList old = watcher_.directories(); !old.isEmpty())
         watcher_.removePaths(old);
     // Qt's watcher spells the name in UTF-8 and would watch another folder.
-    if (!folder.isEmpty() && fsname::isPlain(folder))
-        watcher_.addPath(folder);
+    for (const QString &folder : folders)
+        if (!folder.isEmpty() && fsname::isPlain(folder))
+            watcher_.addPath(folder);
 }
 
 void FolderWatch::noticed()
@@ -167,7 +168,16 @@ DirList::DirList(QWidget *parent) : QListWidget(parent)
         if (!changeTo(target, &error))
             emit refused(target, error);
     });
-    connect(&watch_, &FolderWatch::changed, this, &DirList::refresh);
+    connect(&watch_, &FolderWatch::changed, this, [this] {
+        if (enterError(path_) == 0)
+            refresh();
+        else
+            emit vanished();
+    });
+    connect(&above_, &FolderWatch::changed, this, [this] {
+        if (enterError(path_) != 0)
+            emit vanished();
+    });
 }
 
 bool DirList::changeTo(const QString &path, int *error)
@@ -182,8 +192,13 @@ bool DirList::changeTo(const QString &path, int *error)
     }
     const bool changed = p != path_;
     path_ = p;
-    if (changed)
-        watch_.watch(path_);
+    if (changed) {
+        watch_.watch({path_});
+        QStringList above;
+        for (QString up = path_; up.size() > 1;)
+            above.append(up = up.left(qMax(up.lastIndexOf(u'/'), 1)));
+        above_.watch(above);
+    }
     refresh();
     if (changed)
         emit pathChanged(path_);
@@ -253,7 +268,7 @@ FileList::FileList(QWidget *parent) : QListWidget(parent)
 void FileList::setPath(const QString &path)
 {
     path_ = path;
-    watch_.watch(path_);
+    watch_.watch({path_});
     refresh();
 }
 

@@ -102,7 +102,7 @@ class FolderWatch : public QObject
     Q_OBJECT
 public:
     explicit FolderWatch(QObject *parent = nullptr);
-    void watch(const QString &folder);
+    void watch(const QStringList &folders);
 
 signals:
     void changed();
@@ -135,6 +135,9 @@ public:
 
 signals:
     void pathChanged(const QString &path);
+    // The folder shown went away (removed, renamed, moved): the list stays
+    // on it until told where to go.
+    void vanished();
     void rightPressed(const QPoint &globalPos);
     // A folder the user opened could not be entered; the pane stayed.
     void refused(const QString &path, int error);
@@ -146,6 +149,9 @@ private:
     QString path_;
     QString shown_; // the folder the list was last filled for
     FolderWatch watch_;
+    // The folders above: a folder renamed or moved is told of in its
+    // parent, and one above it moved takes it along.
+    FolderWatch above_;
     QIcon openIcon_;
     QIcon closedIcon_;
 };

@@ -242,19 +242,21 @@ void Ui_main1::setupLayout(QMainWindow *main1)
         });
 
     // The tab order follows the window. The directory pane leads, as the
-    // window opens with the focus on it; across the middle the panes, the
-    // photo list and the caption box stand side by side, each read from the
-    // top down; then the tools and options under them, the bottom row, and
-    // round to the top of the window. The nine colour buttons are one stop:
-    // Tab reaches the one that is on, the arrow keys move among them.
+    // window opens with the focus on it; then the window is read from the
+    // top down: the top band, the background, the drive list, and across
+    // the middle the panes, the photo list and the caption box side by side,
+    // each read from the top down; then the tools and options under them,
+    // and the bottom row, round to the directory pane. The nine colour
+    // buttons are one stop: Tab reaches the one that is on, the arrow keys
+    // move among them.
     QWidget *const tabOrder[] = {
-        Dir1, File1, Command2, Command3, Command7, Command5, List1, Text1, // the middle
+        Dir1, // where the window opens
+        Text6, Label1, // the top band
+        Option1, Option2, Option3, Option4, Option5, Option6, Option7, Option8, Option9, Text5, // the background
+        Drive1, File1, Command2, Command3, Command7, Command5, List1, Text1, // the middle
         Command6, Command9, Command12, Command13, Text2, Combo1, Check3, // under the panes
         Check2, Text3, Check1, Command10, Command11, // under the photo list
         Text9, Text4, Check4, Command8, Command4, // the bottom row
-        Text6, Label1, // the top band
-        Option1, Option2, Option3, Option4, Option5, Option6, Option7, Option8, Option9, Text5, // the background
-        Drive1, // above the directory pane, which comes next
     };
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);

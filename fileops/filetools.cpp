@@ -33,7 +33,8 @@ void renameFolder(main1 &w, const std::vector<renaming::Move> &wanted, const QSt
     longwork::Job job(QStringLiteral("ﾌｧｲﾙ名を%1しています…").arg(work));
     renaming::Outcome done;
     const QString dir = w.Dir1->path();
-    longwork::run(&w, job, [&] { done = renaming::renameAll(dir, wanted, job.progress(), job.cancelFlag()); });
+    if (!longwork::run(&w, job, [&] { done = renaming::renameAll(dir, wanted, job.progress(), job.cancelFlag()); }))
+        return;
     w.File1->refresh();
     tell(w, renaming::report(headline, done, work));
 }
@@ -92,8 +93,9 @@ void main1::Command5_Click()
     workcopy::Result copied;
     const QString dir = Dir1->path();
     const QStringList entries = itemTexts(List1);
-    longwork::run(this, job,
-        [&] { copied = workcopy::copyListed(dir, entries, job.progress(), job.cancelFlag()); });
+    if (!longwork::run(
+            this, job, [&] { copied = workcopy::copyListed(dir, entries, job.progress(), job.cancelFlag()); }))
+        return;
     Dir1->refresh();
     File1->refresh();
     tell(*this, workcopy::report(copied));

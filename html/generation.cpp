@@ -30,13 +30,15 @@ void main1::makemoto()
     };
     longwork::Job job(label(options.webEdge ? engine::Phase::WebCopies : engine::Phase::Pages));
     engine::Report report;
-    longwork::run(this, job, [&] {
+    const bool stays = longwork::run(this, job, [&] {
         const auto progress = [&](engine::Phase phase, int done, int total) {
             job.setLabel(label(phase));
             job.step(done, total);
         };
         report = engine::generate(current, folder, options, progress, job.cancelFlag());
     });
+    if (!stays)
+        return;
     // A blank title or width got its default on the pages, and keeps it.
     setAlbum(report.album);
     File1->refresh();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 #include <atomic>
@@ -84,10 +85,23 @@ public:
     // Ok when known; UnknownIdentity or ChangedIdentity otherwise.
     virtual Outcome check(const Identity &identity) const = 0;
     virtual bool accept(const Identity &identity, QString *reason) = 0;
+    // The host key types recorded for a host, which SFTP asks the server for
+    // first so that a server with several keys shows one the user knows.
+    virtual QByteArrayList keyTypes(const QString &host, int port) const
+    {
+        Q_UNUSED(host);
+        Q_UNUSED(port);
+        return {};
+    }
 };
 
 using Sent = std::function<void(qint64 bytes)>;
 
+// Remote paths are "/" separated: one that starts with "/" is from the
+// server's root, any other from the folder the login lands in (for WebDAV,
+// the root of the address). A transport is used by one thread at a time; a
+// dropped connection is reported (NoConnection) and the caller opens a new
+// transport to retry.
 class Transport
 {
 public:

@@ -34,6 +34,13 @@ helper1::helper1(QWidget *parent) : QWidget(parent, Qt::Window)
     // Takes the main window's Japanese face rather than the system default.
     setAttribute(Qt::WA_WindowPropagation);
     resize(680, 360);
+    // Over the main window, not where the desktop puts new windows (often a
+    // corner of the screen, far from the window it explains).
+    if (parent) {
+        QRect over = geometry();
+        over.moveCenter(parent->window()->geometry().center());
+        move(over.topLeft());
+    }
 
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));

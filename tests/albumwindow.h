@@ -97,13 +97,14 @@ inline void act(main1 &w, testkit::Modals &modals, const QString &step)
     }
 }
 
-// The window moved to a folder of the sandbox holding the given files, all
-// of them registered, shown and active so that keys go where the focus is.
+// The window moved to a folder of the sandbox ("photos" unless another is
+// named) holding the given files, all of them registered, shown and active
+// so that keys go where the focus is.
 struct AlbumWindow
 {
-    explicit AlbumWindow(const QStringList &names)
+    explicit AlbumWindow(const QStringList &names, const QString &folder = QStringLiteral("photos"))
     {
-        dir = box.folder(QStringLiteral("photos"));
+        dir = box.folder(folder);
         box.touch(dir, names);
         w = testkit::window();
         w->show();

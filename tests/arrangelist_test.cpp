@@ -94,16 +94,16 @@ struct Arranged : AlbumWindow
         shows(after, rowAfter);
     }
 
-    // A file manager's drop of the files of dir named names.
-    void dropFiles(const QStringList &names, Qt::KeyboardModifiers held = {}) const
+    // A file manager's drop of the files of dir named names; the action it
+    // was taken as.
+    Qt::DropAction dropFiles(const QStringList &names, Qt::KeyboardModifiers held = {}) const
     {
         QByteArray uris = "# dropped\r\nhttp://example.com/web.jpg\r\n";
         for (const QString &name : names)
             uris += (uris.size() % 2 ? "file://" : "file://localhost")
                     + fsname::encode(dir + u'/' + name).toPercentEncoding("/") + "\r\n";
         const SentUris data(uris);
-        // Taken as a move, the file manager would remove the files.
-        EXPECT_EQ(dropOnList(*w, data, QPoint(5, 5), held), Qt::CopyAction);
+        return dropOnList(*w, data, QPoint(5, 5), held);
     }
 
     std::pair<QStringList, int> before;
@@ -188,7 +188,7 @@ TEST(ArrangeMove, TheCaptionWorkflowGoesOnAfterAMove)
 TEST(ArrangeDrop, FilesOfTheFolderAreRegisteredAtTheEnd)
 {
     Arranged a;
-    a.box.touch(a.dir, {"b10.jpg", "b2.jpg", "c.gif", "x.JPG.bak", ".hidden.jpg"});
+    a.box.touch(a.dir, {"b10.jpg", "b2.jpg", "c.gif", "d.png", "x.JPG.bak", ".hidden.jpg"});
     a.box.touch(a.box.folder(QStringLiteral("other")), {"o.jpg"});
     QDir(a.dir).mkdir(QStringLiteral("sub.jpg"));
     // A name that is not UTF-8 on disk comes in as the file pane spells it.
@@ -198,26 +198,33 @@ TEST(ArrangeDrop, FilesOfTheFolderAreRegisteredAtTheEnd)
     const QString noPhoto = QStringLiteral("ファイルがないか、jpgファイルではありません。\n"
                                            "jpgファイル以外を選択するには、shiftｷｰを押しながらボタンクリック！");
     const QString elsewhere = QStringLiteral("写真リストに登録できるのは、次のディレクトリのファイルだけです。\n") + a.dir;
+    const auto notJpeg = [](int n) {
+        return QStringLiteral("JPEG 以外の %1 個のﾌｧｲﾙは登録しませんでした（Shift を押しながらドロップすると登録できます）。").arg(n);
+    };
+    // A drop that registers nothing is refused: taken as a copy (or worse,
+    // a move), the file manager would think the files were taken.
     const struct
     {
         QStringList files;
         Qt::KeyboardModifiers held;
         QStringList added;
         QString message;
+        Qt::DropAction taken;
     } cases[] = {
-        {{"x.JPG.bak", "c.gif", "b10.jpg", "b2.jpg"}, {}, {"b2.jpg", "b10.jpg", "x.JPG.bak"}, {}},
-        {{"c.gif", "b10.jpg", "b2.jpg"}, Qt::ShiftModifier, {"b2.jpg", "b10.jpg", "c.gif"}, {}},
-        {{"c.gif"}, Qt::ShiftModifier | Qt::ControlModifier, {}, noPhoto},
-        {{"sub.jpg", ".hidden.jpg"}, {}, {}, noPhoto},
-        {{"b2.jpg", "../other/o.jpg"}, {}, {}, elsewhere},
-        {{"../other"}, {}, {}, elsewhere},
-        {{stray}, {}, {stray}, {}},
+        {{"x.JPG.bak", "c.gif", "b10.jpg", "b2.jpg"}, {}, {"b2.jpg", "b10.jpg", "x.JPG.bak"}, notJpeg(1), Qt::CopyAction},
+        {{"c.gif", "b10.jpg", "d.png"}, {}, {"b10.jpg"}, notJpeg(2), Qt::CopyAction},
+        {{"c.gif", "b10.jpg", "b2.jpg"}, Qt::ShiftModifier, {"b2.jpg", "b10.jpg", "c.gif"}, {}, Qt::CopyAction},
+        {{"c.gif"}, Qt::ShiftModifier | Qt::ControlModifier, {}, notJpeg(1), Qt::IgnoreAction},
+        {{"sub.jpg", ".hidden.jpg"}, {}, {}, noPhoto, Qt::IgnoreAction},
+        {{"b2.jpg", "../other/o.jpg"}, {}, {}, elsewhere, Qt::IgnoreAction},
+        {{"../other"}, {}, {}, elsewhere, Qt::IgnoreAction},
+        {{stray}, {}, {stray}, {}, Qt::CopyAction},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.files.join(u' ').toStdString());
         a.reset(five, 1);
         a.modals.shown.clear();
-        a.dropFiles(c.files, c.held);
+        EXPECT_EQ(a.dropFiles(c.files, c.held), c.taken);
         EXPECT_EQ(a.modals.texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
         EXPECT_EQ(a.caption(), QStringLiteral("typing"));
         a.check(five + c.added, 1);
@@ -228,9 +235,19 @@ TEST(ArrangeDrop, FilesOfTheFolderAreRegisteredAtTheEnd)
         full.append(QStringLiteral("f%1.jpg").arg(i));
     a.reset(full, -1);
     a.modals.shown.clear();
-    a.dropFiles({"b2.jpg", "b10.jpg"});
+    EXPECT_EQ(a.dropFiles({"b2.jpg", "b10.jpg"}), Qt::CopyAction);
     EXPECT_EQ(a.entries(), full + QStringList{"b2.jpg"});
     EXPECT_EQ(a.modals.texts(), QStringList({"写真リストに登録できるのは32767枚までです。\n1個のファイルは登録しませんでした。"}));
+
+    // The window a file manager dropped on becomes the active one, so that
+    // Ctrl+S saves the album rather than the file manager's view.
+    QWidget fileManager;
+    fileManager.show();
+    fileManager.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&fileManager));
+    a.reset(five, 1);
+    a.dropFiles({"b2.jpg"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == a.w.get(); }));
     // The sandbox cannot remove a name that is not UTF-8.
     std::remove(strayPath.constData());
 }

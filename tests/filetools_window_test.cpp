@@ -1,6 +1,8 @@
 #include "testkit.h"
+#include "keptalbums.h"
 
 #include "app/dirs.h"
+#include "app/longwork.h"
 #include "app/main1.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
@@ -8,16 +10,22 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -50,6 +58,17 @@ rclk *openRenameScreen(main1 &w)
 {
     w.dirnchg->trigger();
     return w.findChild<rclk *>();
+}
+
+// 300 photos of 64 KiB: a copy long enough to show its progress window.
+QStringList manyPhotos(const QString &dir)
+{
+    QStringList names;
+    for (int i = 0; i < 300; ++i) {
+        names.append(QStringLiteral("p%1.jpg").arg(i, 3, 10, QChar(u'0')));
+        testkit::writeFile(dir + "/" + names.back(), QByteArray(64 * 1024, char('a' + i % 26)));
+    }
+    return names;
 }
 
 void settle()
@@ -258,17 +277,24 @@ TEST(WorkFolderCopy, ProgressWindowHoldsInputAndCancelLeavesWholeCopies)
     testkit::Sandbox box;
     testkit::Modals modals;
     const QString work = box.folder("work");
-    QStringList names;
-    for (int i = 0; i < 300; ++i) {
-        names.append(QStringLiteral("p%1.jpg").arg(i, 3, 10, QChar(u'0')));
-        QFile f(work + "/" + names.back());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(64 * 1024, char('a' + i % 26)));
-    }
+    const QStringList names = manyPhotos(work);
     auto w = testkit::window();
+    showActive(w.get());
     w->List1->addItems(names);
-    testkit::CancelLongWork cancel(w.get(), [&] { QTest::keyClick(w->Text1, Qt::Key_X); });
+    // Neither typing nor a shortcut reaches the window.
+    bool saveAsked = false;
+    modals.onFileDialog([&](QFileDialog *dialog) {
+        saveAsked = true;
+        dialog->reject();
+    });
+    testkit::CancelLongWork cancel(w.get(), [&] {
+        // The window is active again, as after a click on it.
+        showActive(w.get());
+        QTest::keyClick(w->Text1, Qt::Key_X);
+        QTest::keyClick(w->Text1, Qt::Key_S, Qt::ControlModifier);
+    });
     w->Command5->click();
+    EXPECT_FALSE(saveAsked);
 
     EXPECT_EQ(cancel.label, "写真を tmp にｺﾋﾟｰしています…");
     EXPECT_EQ(w->Text1->toPlainText(), "");
@@ -283,6 +309,73 @@ TEST(WorkFolderCopy, ProgressWindowHoldsInputAndCancelLeavesWholeCopies)
     EXPECT_EQ(modals.shown[0].text, QStringLiteral("ｺﾋﾟｰを中止しました。\n%1 個のﾌｧｲﾙを tmp にｺﾋﾟｰし、残りの %2 個はｺﾋﾟｰしていません。")
                                         .arg(copies.size())
                                         .arg(names.size() - copies.size()));
+}
+
+// The close box during long work asks first. はい stops the work at its next
+// safe point and closes the window as its close box does: the folder is
+// stored and the safety copy kept, and nothing more is said. いいえ lets the
+// work go on to its end.
+TEST(LongWork, CloseBoxAsksThenStopsAndClosesOrLetsTheWorkGoOn)
+{
+    const QString question = QStringLiteral("作業中です。中止して終了しますか？");
+    // Settings are read from the first sandbox's store on: いいえ, which stores
+    // nothing, goes first.
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        const bool closes = answer == QMessageBox::Yes;
+        SCOPED_TRACE(closes ? "はい" : "いいえ");
+        testkit::Sandbox box;
+        testkit::Modals modals;
+        const QString work = box.folder("work");
+        const QStringList names = manyPhotos(work);
+        auto w = testkit::window();
+        w->show();
+        w->List1->addItems(names);
+        modals.answer(answer);
+        testkit::WhileLongWork closing(w.get(), [&](QDialog *) { w->close(); });
+        w->Command5->click();
+
+        EXPECT_EQ(w->isVisible(), !closes);
+        // A whole copy says nothing; a stopped one is not told of either.
+        EXPECT_EQ(modals.texts(), QStringList{question});
+        QSettings stored(QStringLiteral("kamerio"), QStringLiteral("kamerio"));
+        EXPECT_EQ(stored.value(QStringLiteral("startup/firstdir")).toString(), closes ? work : QString());
+        if (closes)
+            EXPECT_EQ(keptEntries().value(0), names);
+        else
+            EXPECT_EQ(QDir(work + "/tmp").entryList(QDir::Files), names);
+    }
+}
+
+// Once キャンセル is pressed, what the work skips on its way out does not
+// count: the bar stays where the work was while "中止しています…" shows.
+TEST(LongWork, TheBarStaysWhereTheWorkWasWhileItStops)
+{
+    testkit::Sandbox box;
+    auto w = testkit::window();
+    w->show();
+    QList<int> afterCancel;
+    QString stopping;
+    testkit::WhileLongWork watch(w.get(), [&](QDialog *progress) {
+        auto *bar = progress->findChild<QProgressBar *>();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 3; }));
+        QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { afterCancel.append(value); });
+        QTest::mouseClick(progress->findChild<QAbstractButton *>(QStringLiteral("longworkCancel")), Qt::LeftButton);
+        stopping = progress->findChild<QLabel *>()->text();
+    });
+    longwork::Job job(QStringLiteral("ｺﾋﾟｰしています…"));
+    longwork::run(w.get(), job, [&] {
+        job.step(3, 10);
+        while (!job.cancelled())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // A worker that checks the flag before each item goes through the
+        // rest at once, reporting each one.
+        for (int done = 4; done <= 10; ++done)
+            job.step(done, 10);
+        // The window refreshes its bar every 50 ms meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    });
+    EXPECT_EQ(stopping, QStringLiteral("中止しています…"));
+    EXPECT_EQ(afterCancel, QList<int>());
 }
 
 TEST(WorkFolderCopy, PlainFileNamedTmpOrALoopIsNeverWrittenThrough)

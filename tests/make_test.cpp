@@ -139,3 +139,53 @@ TEST(MakeCommand, RunsWithNoDisplay)
               folder + QStringLiteral("/index1.html\n") + folder + QStringLiteral("/index2.html\n"));
     EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()), QStringLiteral("読込み完了\n"));
 }
+
+// The window with no display to open on says so, names the command that
+// needs none and ends with 1, never with Qt's abort: with no display at all,
+// with one named that nothing answers on, and with a platform asked for
+// that cannot be reached.
+TEST(WindowCommand, NoDisplayIsToldInJapanese)
+{
+    testkit::Sandbox box;
+    const QString missing = QStringLiteral(
+        "kamerio: 画面が見つかりません（X サーバーにも Wayland にも接続できませんでした）。\n"
+        "ウィンドウなしでページを作るには「kamerio make」を使ってください（使い方は「kamerio --help」で表示できます）。\n");
+    const struct
+    {
+        const char *display;
+        const char *wayland;
+        const char *platform;
+    } cases[] = {
+        {nullptr, nullptr, nullptr},
+        {":99", nullptr, nullptr},
+        {nullptr, "wayland-99", nullptr},
+        {":99", nullptr, "xcb"},
+        {nullptr, nullptr, "wayland;xcb"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.display ? c.display : "-") + " " + (c.wayland ? c.wayland : "-") + " "
+                     + (c.platform ? c.platform : "-"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // An empty runtime folder: no Wayland session of the machine's is found.
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), box.folder(QStringLiteral("runtime")));
+        for (const auto &[name, value] : {std::pair{"DISPLAY", c.display}, {"WAYLAND_DISPLAY", c.wayland},
+                 {"QT_QPA_PLATFORM", c.platform}}) {
+            env.remove(QLatin1String(name));
+            if (value)
+                env.insert(QLatin1String(name), QLatin1String(value));
+        }
+        QProcess run;
+        run.setProcessEnvironment(env);
+        run.start(QStringLiteral(KAMERIO_PROGRAM), QStringList());
+        if (!run.waitForFinished(30000)) {
+            run.kill();
+            run.waitForFinished();
+            ADD_FAILURE() << "the window opened";
+            continue;
+        }
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(run.exitCode(), 1);
+        EXPECT_EQ(run.readAllStandardOutput(), QByteArray());
+        EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()), missing);
+    }
+}

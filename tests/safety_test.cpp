@@ -352,3 +352,35 @@ TEST(SafetyCopy, AKilledWindowKeptEachCaptionOnItsOwnPhoto)
         EXPECT_EQ(kept(), c.kept);
     }
 }
+
+// The folder shown goes away behind the window's back: the album is kept
+// first, as it stood in that folder, then the panes and 基準パソコンディレクトリ
+// move to the nearest folder still there, and say so.
+TEST(SafetyCopy, KeptWhenTheShownFolderVanishesAndThePanesMoveUp)
+{
+    const struct
+    {
+        const char *how;
+        const char *shown;
+        std::function<void(const QString &root)> vanish;
+    } cases[] = {
+        {"rm -rf", "photos", [](const QString &root) { QDir(root + QStringLiteral("/photos")).removeRecursively(); }},
+        {"mv", "photos", [](const QString &root) { QDir(root).rename(QStringLiteral("photos"), QStringLiteral("moved")); }},
+        {"rm -rf of its parent", "trip/day1",
+         [](const QString &root) { QDir(root + QStringLiteral("/trip")).removeRecursively(); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        AlbumWindow a(three, QString::fromLatin1(c.shown));
+        testkit::Modals modals;
+        caption(a);
+        c.vanish(a.box.path());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return a.w->Dir1->path() != a.dir; }));
+        EXPECT_EQ(kept(), typed);
+        EXPECT_EQ(recovery::list().value(0).head.folder, a.dir);
+        for (const QString &shown : {a.w->Dir1->path(), a.w->File1->path(), a.w->Label1->text()})
+            EXPECT_EQ(shown, a.box.path());
+        EXPECT_EQ(modals.texts(),
+            QStringList{QStringLiteral("フォルダ %1 はありません。\n%2 に移りました。").arg(a.dir, a.box.path())});
+    }
+}

@@ -290,6 +290,18 @@ TEST(Help, ManualShowsItsFifteenLinesInOneWindow)
     w->syoukotu->trigger();
     ASSERT_NE(w->findChild<helper1 *>(), nullptr);
     EXPECT_TRUE(w->findChild<helper1 *>()->isVisible());
+
+    // It opens over the main window, wherever that stands.
+    for (const QPoint at : {QPoint(27, 27), QPoint(300, 120), QPoint(0, 0)}) {
+        w->findChild<helper1 *>()->close();
+        settle();
+        w->move(at);
+        w->syoukotu->trigger();
+        manual = w->findChild<helper1 *>();
+        ASSERT_NE(manual, nullptr);
+        const QPoint off = manual->geometry().center() - w->geometry().center();
+        EXPECT_LE(off.manhattanLength(), 8) << at.x() << "," << at.y();
+    }
 }
 
 TEST(AboutBox, ShowsTheProgramAndItsMaker)

@@ -289,24 +289,31 @@ std::unique_ptr<main1> window()
     return std::make_unique<main1>();
 }
 
-CancelLongWork::CancelLongWork(QWidget *window, std::function<void()> whileShown)
+WhileLongWork::WhileLongWork(QWidget *window, std::function<void(QDialog *)> act)
     : delay_(std::exchange(longwork::showAfterMs, 0))
 {
-    QObject::connect(&timer_, &QTimer::timeout, [this, window, whileShown] {
+    QObject::connect(&timer_, &QTimer::timeout, [this, window, act] {
         auto *progress = window->findChild<QDialog *>(QStringLiteral("longwork"));
         if (!progress || !progress->isVisible() || !label.isEmpty())
             return;
         label = progress->findChild<QLabel *>()->text();
-        if (whileShown)
-            whileShown();
-        QTest::mouseClick(progress->findChild<QAbstractButton *>(QStringLiteral("longworkCancel")), Qt::LeftButton);
+        act(progress);
     });
     timer_.start(1);
 }
 
-CancelLongWork::~CancelLongWork()
+WhileLongWork::~WhileLongWork()
 {
     longwork::showAfterMs = delay_;
+}
+
+CancelLongWork::CancelLongWork(QWidget *window, std::function<void()> whileShown)
+    : WhileLongWork(window, [whileShown](QDialog *progress) {
+          if (whileShown)
+              whileShown();
+          QTest::mouseClick(progress->findChild<QAbstractButton *>(QStringLiteral("longworkCancel")), Qt::LeftButton);
+      })
+{
 }
 
 } // namespace testkit

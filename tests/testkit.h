@@ -30,6 +30,7 @@ inline void PrintTo(const QStringList &l, std::ostream *os)
     *os << " }";
 }
 
+class QDialog;
 class QFileDialog;
 class QMenu;
 class main1;
@@ -103,19 +104,26 @@ private:
     std::deque<QString> choices_;
 };
 
-// While alive, long work shows its progress window at once, and its
-// キャンセル is pressed as soon as it shows, after whileShown has run; label
-// is what the window said.
-class CancelLongWork
+// While alive, long work shows its progress window at once, and act runs
+// once, given that window, as soon as it shows; label is what it said.
+class WhileLongWork
 {
 public:
-    explicit CancelLongWork(QWidget *window, std::function<void()> whileShown = {});
-    ~CancelLongWork();
+    WhileLongWork(QWidget *window, std::function<void(QDialog *progress)> act);
+    ~WhileLongWork();
     QString label;
 
 private:
     QTimer timer_;
     int delay_;
+};
+
+// Presses the progress window's キャンセル as soon as it shows, after
+// whileShown has run.
+class CancelLongWork : public WhileLongWork
+{
+public:
+    explicit CancelLongWork(QWidget *window, std::function<void()> whileShown = {});
 };
 
 // Accepts a file dialog with the given full path.
