@@ -19,7 +19,7 @@ esac
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev fonts-noto-cjk libqt6svg6 libexiv2-dev
-          qt6-translations-l10n xdg-utils libxcb1-dev libssh-dev libcurl4-openssl-dev)
+          qt6-translations-l10n xdg-utils libxcb1-dev libssh-dev libcurl4-openssl-dev qtkeychain-qt6-dev)
 # The browser test opens written pages in Chromium; the preview benchmark
 # compares against djpeg and the web copy benchmark against vipsthumbnail;
 # the case-only rename test mounts a FAT image; the menu entry, the manual
@@ -27,6 +27,9 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
 # benchmark compares against exiftool.
 [ "$mode" = test ] && packages+=(chromium libjpeg-turbo-progs libvips-tools dosfstools fusefat desktop-file-utils man-db
                                  appstream libimage-exiftool-perl)
+# The publishing window's test keeps the password in a real keyring: the
+# GNOME keyring in a D-Bus session of the test's own.
+[ "$mode" = test ] && packages+=(gnome-keyring dbus libsecret-1-0)
 # The publishing tests talk to real servers of their own on 127.0.0.1: the
 # packages bring system services along, which must never run because of us.
 servers=()

@@ -2,11 +2,14 @@
 #include "app/main1.h"
 #include "cli/cli.h"
 #include "cli/make.h"
+#include "cli/publish.h"
 #include "fileops/fsname.h"
 #include "screens/appicon.h"
 
 #include <QApplication>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -17,6 +20,20 @@ int print(const cli::Reply &reply)
     std::fputs(fsname::encode(reply.out).constData(), stdout);
     std::fputs(fsname::encode(reply.err).constData(), stderr);
     return reply.status;
+}
+
+// SIGINT and SIGTERM ask a publishing run to stop at its next safe point.
+std::atomic_bool stopRequested = false;
+
+void requestStop(int)
+{
+    stopRequested = true;
+}
+
+void printLine(FILE *stream, const QString &line)
+{
+    std::fputs(fsname::encode(line + u'\n').constData(), stream);
+    std::fflush(stream);
 }
 
 } // namespace
@@ -35,6 +52,18 @@ int main(int argc, char *argv[])
         // Qt Core only: no display is looked for.
         QCoreApplication app(argc, argv);
         return print(cli::make(*args));
+    }
+
+    if (const auto *args = std::get_if<cli::PublishArgs>(&request)) {
+        QCoreApplication app(argc, argv);
+        struct sigaction stop = {};
+        stop.sa_handler = requestStop;
+        sigemptyset(&stop.sa_mask);
+        sigaction(SIGINT, &stop, nullptr);
+        sigaction(SIGTERM, &stop, nullptr);
+        return cli::publish(
+            *args, [](const QString &line) { printLine(stdout, line); },
+            [](const QString &message) { printLine(stderr, message); }, &stopRequested);
     }
 
     const std::optional<QByteArray> platform = display::platform();

@@ -37,6 +37,7 @@ main1::main1(QWidget *parent) : QMainWindow(parent)
     connectPreview();
     connectHelp();
     connectSettings();
+    connectPublishing();
     Form_Load();
     connectSafetyCopy();
     Dir1->setFocus();

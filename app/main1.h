@@ -20,6 +20,10 @@ class Previewer;
 namespace engine {
 struct Options;
 }
+namespace publish {
+struct Job;
+struct Prepared;
+}
 
 class main1 : public QMainWindow, public Ui_main1
 {
@@ -125,6 +129,12 @@ public:
     void webphoto_Click();
     void websize_Click(QAction *chosen);
 
+    // The 公開 menu: publish/koukai.cpp
+    void pubsite_Click();
+    void pubpreview_Click();
+    void publish_Click();
+    void pubresend_Click();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -141,6 +151,13 @@ private:
     void connectPreview();
     void connectHelp();
     void connectSettings();
+    void connectPublishing();
+    // Writes the pages as 詳細 html 作成 does and plans what to send; false
+    // (the user told why) when there is nothing that may go up.
+    bool preparePublishing(bool resendAll, publish::Job &job, publish::Prepared &prepared);
+    // Sends the plan, asking for the password and about a server met for the
+    // first time, and ends with the album's address.
+    void sendAlbum(const publish::Job &job, const publish::Prepared &prepared, bool removeStale);
     void connectSafetyCopy();
     // The album as the safety copy keeps it: a caption typed but not yet
     // registered counts, so that it is not lost either.

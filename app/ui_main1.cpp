@@ -308,6 +308,13 @@ void Ui_main1::setupMenus(QMainWindow *main1)
         edges->addAction(size);
         *sizes[i] = size;
     }
+    koukai = main1->menuBar()->addMenu(QStringLiteral("公開"));
+    koukai->setObjectName(QStringLiteral("koukai"));
+    pubsite = item(koukai, "pubsite", QStringLiteral("公開先の設定…"));
+    pubpreview = item(koukai, "pubpreview", QStringLiteral("送るファイルを確認…"));
+    koukai->addSeparator();
+    publish = item(koukai, "publish", QStringLiteral("公開する"));
+    pubresend = item(koukai, "pubresend", QStringLiteral("すべて送り直す"));
 
     listrclk = popup("listrclk", QStringLiteral("listrclk"));
     list1del = item(listrclk, "list1del", QStringLiteral("リストから削除"));
@@ -336,6 +343,7 @@ void Ui_main1::setupMenus(QMainWindow *main1)
         {Qt::Key_F, file},
         {Qt::Key_H, about},
         {Qt::Key_S, settei},
+        {Qt::Key_P, koukai},
     };
     for (const auto &[letter, menu] : menuLetters) {
         auto *key = new QShortcut(QKeySequence(Qt::ALT | letter), main1);

@@ -50,6 +50,8 @@ public:
     QAction *sortdate, *sortname;
     QMenu *settei, *websize;
     QAction *webphoto, *web1024, *web1600, *web2048, *web2560;
+    QMenu *koukai;
+    QAction *pubsite, *pubpreview, *publish, *pubresend;
 
     // Creates every control at its place with its caption, and the menus.
     void setupUi(QMainWindow *main1);

@@ -26,9 +26,15 @@ Reply usageError(const QString &command, const QString &message)
         usageStatus};
 }
 
-Reply makeError(const QString &message)
+const QString makeCommand = QStringLiteral("kamerio make");
+const QString publishCommand = QStringLiteral("kamerio publish");
+
+template <typename Args>
+Request either(const std::variant<Args, Reply> &parsed)
 {
-    return usageError(QStringLiteral("kamerio make"), message);
+    if (const auto *args = std::get_if<Args>(&parsed))
+        return *args;
+    return std::get<Reply>(parsed);
 }
 
 bool isWidth(const QString &text)
@@ -51,11 +57,30 @@ QString usage()
                           "    --web[=EDGE]       長辺 EDGE ピクセル（1024、1600、2048、2560。省くと 1600）に縮小した\n"
                           "                       写真を web フォルダに作り、ページに載せます。\n"
                           "    --out DIR          写真のあるフォルダ DIR にページを作ります。\n"
+                          "  kamerio publish PROJECT [make のオプション] [--site URL] [--url URL] [--identity KEYFILE]\n"
+                          "                  [--accept-host-key SHA256:…] [--accept-certificate SHA256:…]\n"
+                          "                  [--dry-run] [--remove-stale] [--resend-all] [--password-stdin]\n"
+                          "                       make と同じようにページを作り、変わったﾌｧｲﾙだけを公開先に送ります。\n"
+                          "                       送ったﾌｧｲﾙを１行ずつ、削除したﾌｧｲﾙを「削除 PATH」と表示します。\n"
+                          "    --site URL         公開先（sftp://USER@HOST:PORT/FOLDER/、ftps://…、davs://…、\n"
+                          "                       dav://127.0.0.1…、ftp://…）。省くと画面で設定した公開先です。\n"
+                          "                       アルバムはそのフォルダの、写真のフォルダと同じ名前のフォルダに入ります。\n"
+                          "    --url URL          公開先フォルダの公開アドレス。\n"
+                          "    --identity KEYFILE SFTP のログインに使う鍵ファイル（省くと ssh-agent）。\n"
+                          "    --accept-host-key SHA256:…  初めてのサーバーのホスト鍵がこの指紋なら信用して記録します。\n"
+                          "    --accept-certificate SHA256:…  自己署名の証明書の公開鍵がこの指紋なら信用して記録します。\n"
+                          "    --dry-run          送るﾌｧｲﾙと削除するﾌｧｲﾙを表示するだけで、接続しません。\n"
+                          "    --remove-stale     前に送って今は要らないﾌｧｲﾙを公開先から削除します（送信記録にあるものだけ）。\n"
+                          "    --resend-all       すべてのﾌｧｲﾙを送り直します。\n"
+                          "    --password-stdin   パスワードを標準入力の１行目から読みます（省くとキーリング）。\n"
                           "  kamerio --help       この使い方を表示します。\n"
                           "  kamerio --version    バージョンを表示します。\n"
                           "\n"
                           "make の終了コード: 0 すべてのページを作成、1 作成できなかったページがある、\n"
-                          "2 引数の誤りか、プロジェクトファイルを読めない。\n");
+                          "2 引数の誤りか、プロジェクトファイルを読めない。\n"
+                          "publish の終了コード: 0 公開した（送るﾌｧｲﾙがなかったときも）、1 送れなかったﾌｧｲﾙがあるか中断した、\n"
+                          "2 引数の誤りか、プロジェクトファイルを読めない、3 サーバーの身元を確かめられない、\n"
+                          "4 ログインできない、5 接続できない。\n");
 }
 
 Request parse(const QStringList &arguments)
@@ -63,12 +88,10 @@ Request parse(const QStringList &arguments)
     if (arguments.isEmpty())
         return OpenWindow{};
     const QString &first = arguments.first();
-    if (first == u"make") {
-        auto made = parseMake(arguments.mid(1));
-        if (const auto *args = std::get_if<MakeArgs>(&made))
-            return *args;
-        return std::get<Reply>(made);
-    }
+    if (first == u"make")
+        return either(parseMake(arguments.mid(1)));
+    if (first == u"publish")
+        return either(parsePublish(arguments.mid(1)));
     std::optional<QString> answer;
     if (first == u"--help")
         answer = usage();
@@ -80,8 +103,11 @@ Request parse(const QStringList &arguments)
         QStringLiteral("kamerio"), QStringLiteral("「%1」は使えない引数です。").arg(answer ? arguments.at(1) : first));
 }
 
-std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
+namespace {
+
+std::variant<MakeArgs, Reply> parseMakeFor(const QString &command, const QStringList &arguments)
 {
+    const auto makeError = [&command](const QString &message) { return usageError(command, message); };
     // An argument that was not valid text in the locale arrives with its bad
     // bytes replaced; such a name would point at a different file.
     for (const QString &argument : arguments)
@@ -152,6 +178,78 @@ std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
     if (made.outDir.isEmpty())
         made.outDir = project.absolutePath();
     return made;
+}
+
+} // namespace
+
+std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments)
+{
+    return parseMakeFor(makeCommand, arguments);
+}
+
+std::variant<PublishArgs, Reply> parsePublish(const QStringList &arguments)
+{
+    PublishArgs args;
+    const auto error = [](const QString &message) { return usageError(publishCommand, message); };
+    const std::pair<const char *, bool *> flags[] = {{"--dry-run", &args.dryRun},
+        {"--remove-stale", &args.removeStale}, {"--resend-all", &args.resendAll},
+        {"--password-stdin", &args.passwordStdin}};
+    const std::pair<const char *, QString *> valued[] = {{"--site", &args.site}, {"--url", &args.url},
+        {"--identity", &args.identity}, {"--accept-host-key", &args.acceptHostKey},
+        {"--accept-certificate", &args.acceptCertificate}};
+    QStringList rest;
+    QStringList seen;
+    bool options = true;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == u"--")
+            options = false;
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = argument.left(equals);
+        bool *flag = nullptr;
+        QString *value = nullptr;
+        for (const auto &[option, target] : flags)
+            if (options && name == QLatin1String(option))
+                flag = target;
+        for (const auto &[option, target] : valued)
+            if (options && name == QLatin1String(option))
+                value = target;
+        if (!flag && !value) {
+            rest << argument;
+            continue;
+        }
+        if (seen.contains(name))
+            return error(QStringLiteral("%1 が２回指定されています。").arg(name));
+        seen << name;
+        if (flag) {
+            if (equals >= 0)
+                return error(QStringLiteral("「%1」は使えないオプションです。").arg(argument));
+            *flag = true;
+            continue;
+        }
+        std::optional<QString> given;
+        if (equals >= 0)
+            given = argument.mid(equals + 1);
+        else if (i + 1 < arguments.size())
+            given = arguments.at(++i);
+        if (!given || given->isEmpty())
+            return error(QStringLiteral("%1 の後に値を指定してください。").arg(name));
+        *value = *given;
+    }
+    const bool hostKey = !args.acceptHostKey.isEmpty(), certificate = !args.acceptCertificate.isEmpty();
+    if ((hostKey && !args.acceptHostKey.startsWith(QStringLiteral("SHA256:")))
+        || (certificate && !args.acceptCertificate.startsWith(QStringLiteral("SHA256:"))))
+        return error(QStringLiteral("指紋は「SHA256:」で始まる形で指定してください。"));
+    if (!args.identity.isEmpty()) {
+        if (!QFileInfo(args.identity).isFile())
+            return error(QStringLiteral("鍵ファイル「%1」が見つかりません。").arg(args.identity));
+        args.identity = QFileInfo(args.identity).absoluteFilePath();
+    }
+    auto made = parseMakeFor(publishCommand, rest);
+    if (const auto *reply = std::get_if<Reply>(&made))
+        return *reply;
+    args.make = std::get<MakeArgs>(made);
+    return args;
 }
 
 } // namespace cli

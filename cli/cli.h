@@ -38,13 +38,34 @@ struct MakeArgs
     bool operator==(const MakeArgs &) const = default;
 };
 
-using Request = std::variant<OpenWindow, Reply, MakeArgs>;
+// kamerio publish PROJECT [make's options] [--site URL] [--url URL]
+// [--identity KEYFILE] [--accept-host-key SHA256:…] [--accept-certificate
+// SHA256:…] [--dry-run] [--remove-stale] [--resend-all] [--password-stdin]
+struct PublishArgs
+{
+    MakeArgs make;
+    QString site; // empty: the stored site
+    QString url;
+    QString identity; // absolute
+    QString acceptHostKey;
+    QString acceptCertificate;
+    bool dryRun = false;
+    bool removeStale = false;
+    bool resendAll = false;
+    bool passwordStdin = false;
+    bool operator==(const PublishArgs &) const = default;
+};
+
+using Request = std::variant<OpenWindow, Reply, MakeArgs, PublishArgs>;
 
 // The arguments after the program's name.
 Request parse(const QStringList &arguments);
 
 // The arguments after "make"; a mistake gives its usage error.
 std::variant<MakeArgs, Reply> parseMake(const QStringList &arguments);
+
+// The arguments after "publish".
+std::variant<PublishArgs, Reply> parsePublish(const QStringList &arguments);
 
 QString usage();
 

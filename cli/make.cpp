@@ -6,15 +6,14 @@
 
 namespace cli {
 
-Reply make(const MakeArgs &args)
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply)
 {
-    Reply reply;
     const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
     const projectfile::Loaded loaded = projectfile::load(args.project);
     if (!loaded.magicMatched) {
         say(projectfile::notProject);
         reply.status = usageStatus;
-        return reply;
+        return std::nullopt;
     }
     album::Album album;
     projectfile::apply(loaded, album);
@@ -30,11 +29,21 @@ Reply make(const MakeArgs &args)
     if (album.entries.isEmpty()) {
         say(QStringLiteral("フォルダ内のjpg写真を写真リストに追加して下さい"));
         reply.status = pagesStatus;
-        return reply;
+        return std::nullopt;
     }
+    return album;
+}
+
+Reply make(const MakeArgs &args)
+{
+    Reply reply;
+    const auto say = [&reply](const QString &message) { reply.err += message + u'\n'; };
+    const std::optional<album::Album> album = loadAlbum(args, reply);
+    if (!album)
+        return reply;
     engine::Options options;
     options.webEdge = args.webEdge;
-    const engine::Report report = engine::generate(album, args.outDir, options);
+    const engine::Report report = engine::generate(*album, args.outDir, options);
     for (const QString &page : report.written)
         reply.out += page + u'\n';
     if (!report.missing.isEmpty())

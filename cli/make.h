@@ -2,7 +2,10 @@
 // project file, written without any window or display.
 #pragma once
 
+#include "album/album.h"
 #include "cli/cli.h"
+
+#include <optional>
 
 namespace cli {
 
@@ -15,5 +18,9 @@ constexpr int pagesStatus = 1;
 // page written, a line each; err the messages the window would show, but for
 // "作成しました。" and the notice that the project was made in another folder.
 Reply make(const MakeArgs &args);
+
+// The album of args.project as make writes it, with the messages of the
+// load in reply.err; nothing (and reply.status set) when there is none.
+std::optional<album::Album> loadAlbum(const MakeArgs &args, Reply &reply);
 
 } // namespace cli

@@ -11,6 +11,50 @@
 #include <future>
 
 namespace engine {
+namespace {
+
+// A background typed as a plain name of a file in the album's folder (or
+// below it) goes up with the pages; an address elsewhere does not.
+QString localBackground(const album::Album &album, const QString &folder)
+{
+    const QString image = album.backgroundImage.trimmed();
+    if (album.background != 9 || image.isEmpty() || image.contains(u':') || image.startsWith(u'/')
+        || image.contains(u'\\') || image.contains(u'?') || image.contains(u'#'))
+        return QString();
+    QString path = image.startsWith(QStringLiteral("./")) ? image.mid(2) : image;
+    if (path.split(u'/').contains(QStringLiteral("..")))
+        return QString();
+    return fsname::isRegularFile(fsname::join(folder, path)) ? path : QString();
+}
+
+QStringList needed(const Report &report, const QString &folder)
+{
+    QStringList out;
+    QSet<QString> seen;
+    const QSet<QString> missing(report.missing.begin(), report.missing.end());
+    const QSet<QString> copies = report.web ? report.web->copied() : QSet<QString>();
+    const auto add = [&](const QString &path) {
+        if (!path.isEmpty() && !seen.contains(path)) {
+            seen.insert(path);
+            out.append(path);
+        }
+    };
+    for (const QString &entry : report.album.entries) {
+        const QString photo = photoentry::fileName(entry);
+        if (photoentry::isBlank(photo) || missing.contains(photo))
+            continue;
+        add(photo);
+        if (copies.contains(photo))
+            add(webcopy::folderName + u'/' + photo);
+    }
+    add(localBackground(report.album, folder));
+    const QString prefix = fsname::join(folder, QString());
+    for (const QString &page : report.written)
+        add(page.startsWith(prefix) ? page.mid(prefix.size()) : page);
+    return out;
+}
+
+} // namespace
 
 void makehtml(album::Album &album, const QString &folder, const QString &aaa, int bbb, const QStringList &entries,
     const QSet<QString> &photoPages, Report &report, const QSet<QString> &webCopies)
@@ -90,6 +134,7 @@ Report generate(const album::Album &album, const QString &folder, const Options 
             progress(Phase::Pages, int(i + 1), int(pages.size()));
     }
     report.missing = missing.get();
+    report.needed = needed(report, folder);
     return report;
 }
 

@@ -34,6 +34,11 @@ struct Report
     QStringList missing; // the listed photos that are not in the folder; their pages are written all the same
     std::optional<webcopy::Result> web; // the web-size copies, when the run made them
     bool cancelled = false; // the run stopped before its last page
+    // Every file the written pages need, relative to the folder and "/"
+    // separated: the photos shown or linked, the web copies they show, a
+    // background image in the folder, and the pages themselves last, in
+    // page order. What publishing sends; never a ledger or a lock file.
+    QStringList needed;
     int pages = 0; // the pages the album makes
 };
 

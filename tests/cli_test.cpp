@@ -157,4 +157,43 @@ TEST_F(MakeArguments, RefusedWithTheReason)
     }
 }
 
+TEST_F(MakeArguments, PublishTakesMakesOptionsAndItsOwn)
+{
+    box.touch(box.folder(QStringLiteral("work")), {QStringLiteral("key")});
+    cli::PublishArgs all;
+    all.make = {here(u"a.txt"), here(u"out"), true, std::nullopt, 1024};
+    all.site = QStringLiteral("sftp://kae@example.jp/albums/");
+    all.url = QStringLiteral("https://example.jp/albums/");
+    all.identity = here(u"key");
+    all.acceptHostKey = QStringLiteral("SHA256:abc");
+    all.dryRun = all.removeStale = all.resendAll = all.passwordStdin = true;
+    cli::PublishArgs plain;
+    plain.make = {here(u"a.txt"), here(u""), false, std::nullopt, std::nullopt};
+    const auto parsed = cli::parse(words({u"publish", u"--split", u"a.txt", u"--site", u"sftp://kae@example.jp/albums/",
+        u"--url=https://example.jp/albums/", u"--web=1024", u"--identity", u"key", u"--accept-host-key", u"SHA256:abc",
+        u"--dry-run", u"--remove-stale", u"--resend-all", u"--password-stdin", u"--out", u"out"}));
+    ASSERT_TRUE(std::holds_alternative<cli::PublishArgs>(parsed)) << std::get<cli::Reply>(parsed).err.toStdString();
+    EXPECT_EQ(std::get<cli::PublishArgs>(parsed), all);
+    EXPECT_EQ(std::get<cli::PublishArgs>(cli::parse(words({u"publish", u"a.txt"}))), plain);
+
+    const struct
+    {
+        QStringList args;
+        QString reason;
+    } refused[] = {
+        {words({u"a.txt", u"--site"}), QStringLiteral("--site の後に値を指定してください。")},
+        {words({u"a.txt", u"--dry-run=1"}), QStringLiteral("「--dry-run=1」は使えないオプションです。")},
+        {words({u"a.txt", u"--resend-all", u"--resend-all"}), QStringLiteral("--resend-all が２回指定されています。")},
+        {words({u"a.txt", u"--accept-host-key", u"abc"}), QStringLiteral("「SHA256:」で始まる形")},
+        {words({u"a.txt", u"--identity", u"missing"}), QStringLiteral("鍵ファイル「missing」が見つかりません。")},
+        {words({u"a.txt", u"--width", u"0"}), QStringLiteral("幅「0」")},
+        {words({}), QStringLiteral("プロジェクトファイルを指定してください。")},
+    };
+    for (const auto &row : refused) {
+        const auto reply = cli::parsePublish(row.args);
+        ASSERT_TRUE(std::holds_alternative<cli::Reply>(reply)) << row.args.join(u' ').toStdString();
+        expectUsageError(std::get<cli::Reply>(reply), QStringLiteral("kamerio publish"), row.reason);
+    }
+}
+
 } // namespace

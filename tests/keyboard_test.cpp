@@ -136,7 +136,7 @@ TEST_F(Keys, AltLettersOpenTheMenusAndEscapeClosesTheManual)
 {
     // A menu stays open until Escape, which leaves the menu bar highlighted;
     // a second Escape gives the focus back.
-    for (const auto &[letter, menu] : {std::pair{Qt::Key_F, w->file}, {Qt::Key_H, w->about}, {Qt::Key_S, w->settei}}) {
+    for (const auto &[letter, menu] : {std::pair{Qt::Key_F, w->file}, {Qt::Key_H, w->about}, {Qt::Key_S, w->settei}, {Qt::Key_P, w->koukai}}) {
         key(letter, Qt::AltModifier);
         EXPECT_EQ(QApplication::activePopupWidget(), menu);
         QTest::keyClick(menu, Qt::Key_Escape);

@@ -214,7 +214,7 @@ TEST(Layout, WindowAndControlsStandWhereTheyBelong)
     QStringList bar;
     for (QAction *a : w->menuBar()->actions())
         bar.append(a->text());
-    EXPECT_EQ(bar, QStringList({"ファイル", "ソフト情報", "設定"}));
+    EXPECT_EQ(bar, QStringList({"ファイル", "ソフト情報", "設定", "公開"}));
 }
 
 TEST(FolderBrowser, EveryDirectoryChangeKeepsPanesLabelAndCurrentFolderInStep)
