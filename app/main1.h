@@ -165,6 +165,10 @@ private:
     // The album as the safety copy keeps it: a caption typed but not yet
     // registered counts, so that it is not lost either.
     recovery::State safetyState() const;
+    // Puts album in place of the one shown, as a load does: a history of its
+    // own, then the notices, the photos missing from the folder and
+    // "読込み完了" told.
+    void openAlbum(const album::Album &album, const QStringList &notices);
     // What generation makes besides the pages, as the 設定 menu says.
     engine::Options generationOptions() const;
     // Changes the photo list by edit, the selection staying on its entry,

@@ -151,14 +151,19 @@ bool main1::loadProject(const QString &path)
     keepTyping();
     album::Album a = album();
     projectfile::apply(f, a);
+    openAlbum(a, projectfile::notices(f));
+    return true;
+}
+
+void main1::openAlbum(const album::Album &a, const QStringList &notices)
+{
     setAlbum(a);
     // A loaded album starts a history of its own, even one listing the same photos.
     list1history_.clear();
     Label11_Click();
-    for (const QString &notice : projectfile::notices(f))
+    for (const QString &notice : notices)
         messagebox::show(this, notice);
     if (const QStringList missing = photocheck::missing(a.entries, Dir1->path()); !missing.isEmpty())
         messagebox::show(this, photocheck::message(missing));
     messagebox::show(this, projectfile::loadedNotice);
-    return true;
 }

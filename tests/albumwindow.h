@@ -8,7 +8,6 @@
 #include "album/recovery.h"
 #include "app/main1.h"
 #include "app/panes.h"
-#include "project/projectfile.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +22,11 @@
 
 #include <memory>
 
-// The entries the safety copy holds.
+// The entries of the newest kept album.
 inline QStringList kept()
 {
-    return projectfile::parse(testkit::bytes(recovery::path())).entries;
+    const QList<recovery::Listed> albums = recovery::list();
+    return albums.isEmpty() ? QStringList() : recovery::load(albums[0].id).value_or(keptalbum::Kept()).album.entries;
 }
 
 // What a drag over the photo list and a drop at pos deliver; the action the

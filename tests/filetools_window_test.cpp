@@ -1,12 +1,11 @@
 #include "testkit.h"
+#include "keptalbums.h"
 
-#include "album/recovery.h"
 #include "app/dirs.h"
 #include "app/longwork.h"
 #include "app/main1.h"
 #include "app/panes.h"
 #include "fileops/fsname.h"
-#include "project/projectfile.h"
 #include "screens/rclk.h"
 
 #include <gtest/gtest.h>
@@ -341,7 +340,7 @@ TEST(LongWork, CloseBoxAsksThenStopsAndClosesOrLetsTheWorkGoOn)
         QSettings stored(QStringLiteral("kamerio"), QStringLiteral("kamerio"));
         EXPECT_EQ(stored.value(QStringLiteral("startup/firstdir")).toString(), closes ? work : QString());
         if (closes)
-            EXPECT_EQ(projectfile::parse(testkit::bytes(recovery::path())).entries, names);
+            EXPECT_EQ(keptEntries().value(0), names);
         else
             EXPECT_EQ(QDir(work + "/tmp").entryList(QDir::Files), names);
     }

@@ -2,6 +2,7 @@
 
 #include "app/longwork.h"
 #include "app/main1.h"
+#include "fileops/fsname.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <linux/capability.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -41,6 +43,11 @@ Sandbox::Sandbox()
 
 Sandbox::~Sandbox()
 {
+    // Qt's own removal cannot reach names that are not UTF-8; nor does this
+    // go into a file system mounted inside.
+    nftw(QFile::encodeName(dir_.path()).constData(),
+         [](const char *path, const struct stat *, int, FTW *at) { return at->level > 0 ? (::remove(path), 0) : 0; }, 16,
+         FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
     QDir::setCurrent(oldCwd_);
     qputenv("XDG_CONFIG_HOME", oldConfig_);
     qputenv("XDG_STATE_HOME", oldState_);
@@ -55,10 +62,14 @@ QString Sandbox::folder(const QString &name) const
 
 void Sandbox::touch(const QString &folder, const QStringList &names) const
 {
+    // Names that are not UTF-8 too, which Qt's own file classes cannot reach.
     for (const QString &n : names) {
-        QFile f(folder + u'/' + n);
-        f.open(QIODevice::WriteOnly);
-        f.write(n.toUtf8());
+        const int fd = ::open(fsname::encode(folder + u'/' + n).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0)
+            continue;
+        const QByteArray content = fsname::encode(n);
+        EXPECT_EQ(::write(fd, content.constData(), size_t(content.size())), content.size());
+        ::close(fd);
     }
 }
 
@@ -89,7 +100,8 @@ void Modals::poll()
         w = QApplication::activeModalWidget();
     if (!w || !w->isVisible())
         return;
-    if (!qobject_cast<QMenu *>(w) && !qobject_cast<QMessageBox *>(w) && !qobject_cast<QFileDialog *>(w))
+    const bool awaited = !windows_.empty() && w->objectName() == windows_.front().first;
+    if (!qobject_cast<QMenu *>(w) && !qobject_cast<QMessageBox *>(w) && !qobject_cast<QFileDialog *>(w) && !awaited)
         return;
     pending_ = true;
     QPointer<QWidget> target(w);
@@ -144,6 +156,14 @@ void Modals::handle(QWidget *w)
             b->click();
         else
             box->reject();
+        return;
+    }
+    if (!windows_.empty() && w->objectName() == windows_.front().first) {
+        auto handler = std::move(windows_.front().second);
+        windows_.pop_front();
+        pending_ = true;
+        handler(w);
+        pending_ = false;
         return;
     }
     if (auto *dialog = qobject_cast<QFileDialog *>(w)) {

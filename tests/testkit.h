@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <ostream>
 #include <string>
 
@@ -68,13 +69,20 @@ struct Shown
 
 // Watches for modal widgets while alive. Message boxes are recorded and
 // answered (queued answers first, then OK or Yes); file dialogs and pop-up
-// menus go to queued handlers, or are cancelled / closed with Escape.
+// menus go to queued handlers, or are cancelled / closed with Escape; other
+// windows go to the handler queued for their name, and are left alone
+// without one.
 class Modals : public QObject
 {
 public:
     Modals();
     void answer(QMessageBox::StandardButton button) { answers_.push_back(button); }
     void onFileDialog(std::function<void(QFileDialog *)> handler) { dialogs_.push_back(std::move(handler)); }
+    // Hands the next modal window of that object name to handler.
+    void onWindow(const QString &objectName, std::function<void(QWidget *)> handler)
+    {
+        windows_.emplace_back(objectName, std::move(handler));
+    }
     // Chooses the pop-up item of that object name next time a menu opens.
     void choose(const QString &actionName) { choices_.push_back(actionName); }
     // Message boxes without a queued answer are answered with Enter, as a
@@ -92,6 +100,7 @@ private:
     bool enter_ = false;
     std::deque<QMessageBox::StandardButton> answers_;
     std::deque<std::function<void(QFileDialog *)>> dialogs_;
+    std::deque<std::pair<QString, std::function<void(QWidget *)>>> windows_;
     std::deque<QString> choices_;
 };
 
