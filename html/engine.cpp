@@ -98,10 +98,32 @@ fileops::Progress copyingProgress(const Progress &progress)
     return [&progress](int done, int total) { progress(Phase::WebCopies, done, total); };
 }
 
-// The modern style: its pictures, then the album pages, then a page for each photo.
-void generateModern(Report &report, const QString &folder, const Options &options, const Progress &progress,
-    const std::atomic_bool *cancel)
+// The pages an album makes, their file names, and those of them that name
+// one of its photos.
+struct Layout
 {
+    std::vector<split::Page> pages;
+    QStringList names;
+    QSet<QString> photoPages;
+};
+
+Layout layoutOf(const album::Album &album)
+{
+    Layout l;
+    l.pages = split::pages(int(album.entries.size()), album.split == 1);
+    for (const split::Page &p : l.pages)
+        l.names.append(page::fileName(album.pageName, p.number));
+    l.photoPages = page::photoNamesAmong(l.names, album.entries);
+    return l;
+}
+
+// The modern style: its pictures, then the album pages, then a page for each photo.
+void generateModern(Report &report, const QString &folder, const Layout &layout, const Options &options,
+    const Progress &progress, const std::atomic_bool *cancel)
+{
+    const std::vector<split::Page> &pages = layout.pages;
+    const QStringList &names = layout.names;
+    const QSet<QString> &photoPages = layout.photoPages;
     album::Album &album = report.album;
     const int edge = options.imageEdge > 0 ? options.imageEdge : webcopy::defaultEdge;
     const auto plan = [edge](const QString &photo, QSize upright) { return modern::plan(photo, upright, edge); };
@@ -109,13 +131,6 @@ void generateModern(Report &report, const QString &folder, const Options &option
     QHash<QString, const webcopy::Photo *> made;
     for (const webcopy::Photo &p : report.web->photos)
         made.insert(p.name, &p);
-
-    const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
-    report.pages = int(pages.size());
-    QStringList names;
-    for (const split::Page &p : pages)
-        names.append(page::fileName(album.pageName, p.number));
-    const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
 
     if (spaces::trim(album.title).isEmpty())
         album.title = page::defaultTitle;
@@ -240,12 +255,11 @@ Report generate(const album::Album &album, const QString &folder, const Options 
     // at the end when no thread can be had.
     std::future<QStringList> missing
         = std::async(std::launch::async | std::launch::deferred, photocheck::missing, album.entries, folder);
-    const std::vector<split::Page> pages = split::pages(int(album.entries.size()), album.split == 1);
+    const Layout layout = layoutOf(album);
+    const std::vector<split::Page> &pages = layout.pages;
+    const QStringList &names = layout.names;
+    const QSet<QString> &photoPages = layout.photoPages;
     report.pages = int(pages.size());
-    QStringList names;
-    for (const split::Page &p : pages)
-        names.append(page::fileName(album.pageName, p.number));
-    const QSet<QString> photoPages = page::photoNamesAmong(names, album.entries);
     // Copies and pictures no page shows would only take room.
     const bool anyPage = std::any_of(names.cbegin(), names.cend(), [&](const QString &name) {
         return !name.isEmpty() && !photoPages.contains(name) && page::isFileName(name);
@@ -266,7 +280,7 @@ Report generate(const album::Album &album, const QString &folder, const Options 
         }
     }
     if (modern) {
-        generateModern(report, folder, options, progress, cancel);
+        generateModern(report, folder, layout, options, progress, cancel);
         report.missing = missing.get();
         // A photo that is not there cannot be sent; its pages link it all the same.
         for (const QString &photo : std::as_const(report.missing))
