@@ -282,11 +282,12 @@ Agent::Agent(const QString &keyfile) : oldSocket_(qgetenv("SSH_AUTH_SOCK"))
 {
     const QString socket = dir_.path() + QStringLiteral("/agent");
     process_.start(QStringLiteral("ssh-agent"), {QStringLiteral("-D"), QStringLiteral("-a"), socket});
-    const QDeadlineTimer deadline(5000);
-    while (!QFile::exists(socket) && !deadline.hasExpired())
-        QThread::msleep(10);
     qputenv("SSH_AUTH_SOCK", QFile::encodeName(socket));
-    ok_ = QProcess::execute(QStringLiteral("ssh-add"), {QStringLiteral("-q"), keyfile}) == 0;
+    // The socket's file appears a moment before the agent listens on it.
+    const QDeadlineTimer deadline(10000);
+    while (!(ok_ = QProcess::execute(QStringLiteral("ssh-add"), {QStringLiteral("-q"), keyfile}) == 0)
+           && !deadline.hasExpired())
+        QThread::msleep(50);
 }
 
 Agent::~Agent()
